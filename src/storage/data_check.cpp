@@ -215,8 +215,9 @@ class FolderChecker {
 
 std::string DataProblem::describe() const {
     std::string out = file.empty() ? std::string("data folder") : file;
+    const bool lineFile = file.ends_with(".lst") || file.ends_with(".adr");
     if (record > 0)
-        out += ", record " + std::to_string(record);
+        out += (lineFile ? ", line " : ", record ") + std::to_string(record);
     return out + ": " + message;
 }
 

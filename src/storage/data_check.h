@@ -9,10 +9,10 @@ namespace qm {
 
 struct DataProblem {
     std::string file; // name inside the data folder, for example "Pending.fil"
-    long record = 0;  // 1-based record or line number; 0 when about the whole file
+    long record = 0;  // 1-based record, or line of a line file; 0 when about the whole file
     std::string message;
 
-    std::string describe() const; // "Pending.fil, record 3: ..."
+    std::string describe() const; // "Pending.fil, record 3: ...", "Companies.lst, line 2: ..."
 };
 
 struct DataReport {
