@@ -103,11 +103,11 @@ Result<LoadedConfig> parseConfig(std::string_view bytes, const std::string& prog
     s.zoom = *zoom;
     s.autoMessaging = *automatic != 0;
     s.useOutlook = *outlook;
-    if (!records[3][0].text.empty())
-        s.dataFolder = records[3][0].text;
+    // A hand-edited path without its trailing "/" would run into the file names.
+    s.dataFolder = normaliseDataFolder(records[3][0].text, programFolder);
 
     // The mail record came later; older files end after record 4.
-    if (trimBlanks(bytes.substr(pos)).find_first_not_of("\r\n") != std::string_view::npos) {
+    if (trimBlanks(bytes.substr(pos)).find_first_not_of(" \t\r\n") != std::string_view::npos) {
         auto mail = readOneRecord(bytes, pos, kMailFieldCount, 5, path);
         if (!mail)
             return mail.error();

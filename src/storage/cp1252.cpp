@@ -79,6 +79,11 @@ std::string utf8ToCp1252(std::string_view text) {
             valid = (cont & 0xC0) == 0x80;
             c = (c << 6) | (cont & 0x3F);
         }
+        // Overlong forms, surrogates and values past U+10FFFF would smuggle in characters
+        // (a quote, a line end) the text never had.
+        constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (valid && (c < kSmallest[len] || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF))
+            valid = false;
         if (!valid) {
             out += '?';
             ++i;

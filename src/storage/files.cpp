@@ -1,5 +1,6 @@
 #include "files.h"
 
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <sched.h>
@@ -170,8 +171,11 @@ Status writeWholeFile(const std::string& path, std::string_view bytes, unsigned 
     return okStatus();
 }
 
-Status replaceFileContent(const std::string& path, std::string_view bytes, unsigned mode) {
-    const std::string temporary = temporaryPathFor(path);
+namespace {
+
+// Writes bytes to `temporary`, then renames it over path.
+Status replaceThrough(const std::string& temporary, const std::string& path,
+                      std::string_view bytes, unsigned mode) {
     if (Status written = writeWholeFile(temporary, bytes, mode); !written)
         return written;
     // The mode is applied again because an older ".new" file keeps its own.
@@ -182,11 +186,27 @@ Status replaceFileContent(const std::string& path, std::string_view bytes, unsig
     return syncFolder(path);
 }
 
+} // namespace
+
+Status replaceFileContent(const std::string& path, std::string_view bytes, unsigned mode) {
+    // Without the lock two workstations may replace the same file at once: each writes a
+    // temporary file of its own, so neither truncates or renames away the other's.
+    static std::atomic<unsigned> serial{0};
+    char host[64] = "host";
+    ::gethostname(host, sizeof host - 1);
+    const std::string temporary = path + "." + host + "-" + std::to_string(::getpid()) + "-" +
+                                  std::to_string(serial++) + ".new";
+    Status replaced = replaceThrough(temporary, path, bytes, mode);
+    if (!replaced)
+        ::unlink(temporary.c_str());
+    return replaced;
+}
+
 Status rewriteFile(const DataLock&, const std::string& path, std::string_view bytes) {
     // Keep the permissions the share gave the file.
     struct stat st {};
     const unsigned mode = ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
-    return replaceFileContent(path, bytes, mode);
+    return replaceThrough(temporaryPathFor(path), path, bytes, mode);
 }
 
 Status appendToFile(const DataLock&, const std::string& path, std::string_view bytes) {

@@ -50,7 +50,8 @@ Status appendWithoutLock(const std::string& path, std::string_view bytes);
 // the folder synced, so path is never missing and a crash leaves the old or the new content.
 Status rewriteFile(const DataLock& lock, const std::string& path, std::string_view bytes);
 
-// The same replacement for files written without the lock (rate files, config.txt).
+// The same replacement for files written without the lock (rate files, config.txt), through a
+// temporary file of this writer's own.
 Status replaceFileContent(const std::string& path, std::string_view bytes, unsigned mode = 0644);
 
 // Writes bytes to path, creating or truncating it, and syncs it.

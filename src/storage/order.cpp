@@ -262,6 +262,14 @@ Result<std::vector<std::string>> scanFileNumbers(std::string_view bytes, OrderFi
             if (!close)
                 return fail();
             numbers.emplace_back(p + 1, static_cast<const char*>(close));
+        } else if (*p == '#') {
+            // A #literal# as the reader takes it: the text up to the closing "#".
+            const char* q = p + 1;
+            while (q < end && *q != '#' && *q != ',' && !isLineEnd(*q))
+                ++q;
+            if (q == end || *q != '#')
+                return fail();
+            numbers.emplace_back(p + 1, q);
         } else {
             const char* q = p;
             while (q < end && *q != ',' && !isLineEnd(*q))

@@ -19,8 +19,10 @@ std::string_view trimRight(std::string_view s) {
 void appendField(std::string& out, const Field& f) {
     switch (f.kind) {
     case FieldKind::Text:
+        // A quote inside would end the field early and shift every field after it.
         out += '"';
-        out += f.text;
+        for (char c : f.text)
+            out += c == '"' ? '\'' : c;
         out += '"';
         break;
     case FieldKind::Date:

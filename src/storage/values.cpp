@@ -87,7 +87,9 @@ std::optional<DateTime> parseDateLiteral(std::string_view text) {
 }
 
 std::string formatShortDate(const DateTime& d) {
-    return std::to_string(d.month) + "/" + std::to_string(d.day) + "/" + std::to_string(d.year);
+    char year[8];
+    std::snprintf(year, sizeof year, "%04d", d.year); // read back as four digits
+    return std::to_string(d.month) + "/" + std::to_string(d.day) + "/" + year;
 }
 
 std::optional<DateTime> parseShortDate(std::string_view text) {
@@ -103,7 +105,9 @@ std::optional<DateTime> parseShortDate(std::string_view text) {
 }
 
 std::string formatStatementDate(const DateTime& d) {
-    return twoDigits(d.month) + "/" + twoDigits(d.day) + "/" + std::to_string(d.year);
+    char year[8];
+    std::snprintf(year, sizeof year, "%04d", d.year);
+    return twoDigits(d.month) + "/" + twoDigits(d.day) + "/" + year;
 }
 
 std::string formatNumber(double value) {
@@ -174,7 +178,8 @@ std::string formatFee(double value) {
 }
 
 long roundFeeToDollars(double value) {
-    if (!std::isfinite(value))
+    // Beyond any fee, and beyond what a long holds: a hand-edited file must not overflow us.
+    if (!std::isfinite(value) || std::fabs(value) > 1e15)
         return 0;
     const double whole = std::floor(value);
     const double frac = value - whole;

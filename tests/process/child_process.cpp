@@ -42,8 +42,8 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, int stdinFd) {
 }
 
 ChildProcess::ChildProcess(ChildProcess&& other) noexcept
-    : pid_(std::exchange(other.pid_, -1)), out_(std::exchange(other.out_, -1)),
-      eof_(other.eof_), buffer_(std::move(other.buffer_)), nextLine_(other.nextLine_),
+    : pid_(std::exchange(other.pid_, -1)), out_(std::exchange(other.out_, -1)), eof_(other.eof_),
+      buffer_(std::move(other.buffer_)), nextLine_(other.nextLine_),
       lines_(std::move(other.lines_)) {}
 
 ChildProcess::~ChildProcess() {
@@ -127,7 +127,9 @@ int ChildProcess::kill() {
     return wait();
 }
 
-bool exitedWith(int status, int code) { return WIFEXITED(status) && WEXITSTATUS(status) == code; }
+bool exitedWith(int status, int code) {
+    return WIFEXITED(status) && WEXITSTATUS(status) == code;
+}
 
 bool killedBy(int status, int signal) {
     return WIFSIGNALED(status) && WTERMSIG(status) == signal;

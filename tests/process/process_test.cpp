@@ -10,14 +10,17 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <future>
 #include <map>
+#include <memory>
 #include <optional>
 #include <random>
+#include <stdexcept>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -39,7 +42,8 @@ constexpr auto kBlockedFor = 300ms;
 class TempDataFolder {
   public:
     TempDataFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qm-process-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "qm-process-XXXXXX").string();
         if (!::mkdtemp(pattern.data()))
             throw std::runtime_error("mkdtemp failed");
         path_ = pattern + "/";
@@ -116,13 +120,20 @@ using WaiterFactory = std::function<std::unique_ptr<Waiter>(const std::string& f
 struct WaiterCase {
     const char* name;
     WaiterFactory make;
+    std::vector<std::string> ordersAfter; // in Pending.fil once it is done
 };
 
 const WaiterCase kWaiters[] = {
     {"thread of this process",
-     [](const std::string& f) -> std::unique_ptr<Waiter> { return std::make_unique<ThreadWaiter>(f); }},
+     [](const std::string& f) -> std::unique_ptr<Waiter> {
+         return std::make_unique<ThreadWaiter>(f);
+     },
+     {}},
     {"other process",
-     [](const std::string& f) -> std::unique_ptr<Waiter> { return std::make_unique<ProcessWaiter>(f); }},
+     [](const std::string& f) -> std::unique_ptr<Waiter> {
+         return std::make_unique<ProcessWaiter>(f);
+     },
+     {appendedFileNumber(99, 0)}},
 };
 
 std::vector<std::string> fileNumbersOf(const std::vector<OrderRecord>& records) {
@@ -138,7 +149,7 @@ std::vector<std::string> fileNumbersOf(const std::vector<OrderRecord>& records) 
 // other exactly as workstations do; moving a guard must keep the lock and assigning over it
 // must let it go.
 TEST(LockInOneProcess, SecondGuardWaitsUntilTheFirstLetsGo) {
-    using Step = std::function<void(std::optional<DataLock>& held, const std::string& other)>;
+    using Step = std::function<void(std::optional<DataLock> & held, const std::string& other)>;
     struct Case {
         const char* name;
         Step keep;    // must not release the lock
@@ -195,7 +206,7 @@ TEST(LockAcrossProcesses, ConcurrentAppendersLoseNoOrder) {
 
     auto records = readOrderRecords(folder.path(), OrderFile::Pending);
     ASSERT_TRUE(records.ok()) << records.error().describe();
-    ASSERT_EQ(records->size(), static_cast<size_t>(kWorkers * kOrdersEach));
+    EXPECT_EQ(records->size(), static_cast<size_t>(kWorkers * kOrdersEach));
 
     std::map<std::string, int> seen;
     std::vector<int> nextOfWorker(kWorkers, 0);
@@ -228,18 +239,31 @@ TEST(LockAcrossProcesses, KilledHolderDoesNotBlockTheNext) {
         EXPECT_FALSE(waiter->doneWithin(kBlockedFor)) << "the lock was taken while held";
         EXPECT_TRUE(killedBy(holder.kill(), SIGKILL));
         EXPECT_TRUE(waiter->succeeded());
+        if (w.ordersAfter.empty()) {
+            EXPECT_FALSE(fileExists(folder.file(kPending)));
+            continue;
+        }
+        auto records = readOrderRecords(folder.path(), OrderFile::Pending);
+        ASSERT_TRUE(records.ok()) << records.error().describe();
+        EXPECT_EQ(fileNumbersOf(*records), w.ordersAfter);
     }
-    // The appender's order arrived once its wait was over.
-    TempDataFolder folder;
+}
+
+// The program starts other programs (the mail program, the word processor) that may outlive
+// the command; one started while the lock is held must not keep it.
+TEST(LockAcrossProcesses, ProgramStartedUnderTheLockDoesNotKeepIt) {
+    TempDataFolder folder, elsewhere;
+    std::optional<ChildProcess> lingering;
     {
-        ChildProcess holder = startHolder(folder);
-        ProcessWaiter appender(folder.path());
-        holder.kill();
-        ASSERT_TRUE(appender.succeeded());
+        auto lock = DataLock::acquire(folder.path());
+        ASSERT_TRUE(lock.ok()) << lock.error().describe();
+        lingering.emplace(std::vector<std::string>{kWorker, "hold", elsewhere.path()});
+        ASSERT_EQ(lingering->readLine(kLongWait), "held");
     }
-    auto records = readOrderRecords(folder.path(), OrderFile::Pending);
-    ASSERT_TRUE(records.ok()) << records.error().describe();
-    EXPECT_EQ(fileNumbersOf(*records), std::vector<std::string>{appendedFileNumber(99, 0)});
+    ChildProcess appender({kWorker, "append", folder.path(), "5", "1"});
+    EXPECT_TRUE(appender.outputEndsWithin(kLongWait)) << "the lock outlived its guard";
+    lingering.reset(); // frees the appender if it was held up
+    EXPECT_TRUE(exitedWith(appender.wait(), 0));
 }
 
 TEST(LockAcrossProcesses, LockFileLeftOnDiskCausesNoDelay) {
@@ -252,14 +276,17 @@ TEST(LockAcrossProcesses, LockFileLeftOnDiskCausesNoDelay) {
          [](const TempDataFolder& f) {
              ASSERT_TRUE(writeWholeFile(f.file(kLockFileName), "WS-07 10:42 clerk2\r\n").ok());
          }},
-        {"empty", [](const TempDataFolder& f) {
+        {"empty",
+         [](const TempDataFolder& f) {
              ASSERT_TRUE(writeWholeFile(f.file(kLockFileName), "").ok());
          }},
-        {"by a holder that was killed", [](const TempDataFolder& f) {
+        {"by a holder that was killed",
+         [](const TempDataFolder& f) {
              ChildProcess holder = startHolder(f);
              holder.kill();
          }},
-        {"by a holder that ended normally", [](const TempDataFolder& f) {
+        {"by a holder that ended normally",
+         [](const TempDataFolder& f) {
              ChildProcess appender({kWorker, "append", f.path(), "1", "1"});
              ASSERT_TRUE(exitedWith(appender.wait(), 0));
          }},
@@ -269,16 +296,15 @@ TEST(LockAcrossProcesses, LockFileLeftOnDiskCausesNoDelay) {
         TempDataFolder folder;
         c.leave(folder);
         ASSERT_TRUE(fileExists(folder.file(kLockFileName)));
-        const auto start = std::chrono::steady_clock::now();
-        auto lock = DataLock::acquire(folder.path());
-        const auto took = std::chrono::steady_clock::now() - start;
-        ASSERT_TRUE(lock.ok()) << lock.error().describe();
-        EXPECT_LT(took, 2s);
-        // The content is not kept: emptied at every acquisition.
-        EXPECT_EQ(readWholeFile(folder.file(kLockFileName)).value(), "");
-        lock = DataLock::acquire(folder.path() + "../" +
-                                 std::filesystem::path(folder.path()).parent_path().filename().string() +
-                                 "-none/");
+        {
+            const auto start = std::chrono::steady_clock::now();
+            auto lock = DataLock::acquire(folder.path());
+            const auto took = std::chrono::steady_clock::now() - start;
+            ASSERT_TRUE(lock.ok()) << lock.error().describe();
+            EXPECT_LT(took, 2s);
+            // The content is not kept: emptied at every acquisition.
+            EXPECT_EQ(readWholeFile(folder.file(kLockFileName)).value(), "");
+        }
         EXPECT_TRUE(fileExists(folder.file(kLockFileName))) << "the lock file stays after release";
     }
 }
@@ -294,6 +320,10 @@ TEST(RewriteCrashSafety, KilledRewriterLeavesOldOrNewContent) {
     const std::string b = encodeOrders(rewriteContentB());
     ASSERT_GT(b.size(), a.size());
     ASSERT_TRUE(writeWholeFile(folder.file(kPending), a, kMode).ok());
+    TempDataFolder sources; // outside the data folder, which the checker reads
+    const std::string contentA = sources.file("A.fil"), contentB = sources.file("B.fil");
+    ASSERT_TRUE(writeWholeFile(contentA, a).ok());
+    ASSERT_TRUE(writeWholeFile(contentB, b).ok());
 
     std::mt19937 random(20260314);
     // Up to a few rounds of writing, syncing and renaming, so kills fall in every phase.
@@ -302,7 +332,11 @@ TEST(RewriteCrashSafety, KilledRewriterLeavesOldOrNewContent) {
     size_t rounds = 0;
     for (int kill = 0; kill < kKills; ++kill) {
         SCOPED_TRACE("kill " + std::to_string(kill));
-        ChildProcess rewriter({kWorker, "rewrite", folder.path(), "1000000"});
+        // A random first content sometimes rewrites the content already there, and sometimes
+        // writes over a Pending.new left holding the other one.
+        const bool aFirst = random() % 2 == 0;
+        ChildProcess rewriter({kWorker, "rewrite", folder.path(), "1000000",
+                               aFirst ? contentA : contentB, aFirst ? contentB : contentA});
         ASSERT_EQ(rewriter.readLine(kLongWait), "start");
         std::this_thread::sleep_for(std::chrono::microseconds(delayUs(random)));
         ASSERT_TRUE(killedBy(rewriter.kill(), SIGKILL)) << "the rewriter ended by itself";
@@ -318,8 +352,8 @@ TEST(RewriteCrashSafety, KilledRewriterLeavesOldOrNewContent) {
         EXPECT_EQ(st.st_mode & 07777, kMode) << "the file's permissions were not kept";
         killsLeavingNew += fileExists(folder.file(kPendingNew));
     }
-    std::printf("%d kills, %zu whole rewrites, %d kills left %s\n", kKills, rounds,
-                killsLeavingNew, kPendingNew.c_str());
+    std::printf("%d kills, %zu whole rewrites, %d kills left %s\n", kKills, rounds, killsLeavingNew,
+                kPendingNew.c_str());
     // Otherwise the test proved nothing: no kill interrupted a rewrite, or none completed.
     EXPECT_GT(killsLeavingNew, 0);
     EXPECT_GT(rounds, 0u);

@@ -1,9 +1,9 @@
 // qm_process_worker: one holder of the data lock, started by the process tests.
-//   append FOLDER ID COUNT   waits for end of input, prints "ready", then COUNT times takes the
-//                            lock, appends order W<ID>-<i> to Pending.fil and releases it
-//   hold FOLDER              takes the lock, prints "held" and waits to be killed
-//   rewrite FOLDER ROUNDS    prints "start", then ROUNDS times rewrites Pending.fil under the
-//                            lock with content A or B, whichever is not there, printing which
+//   append FOLDER ID COUNT      waits for end of input, prints "ready", then COUNT times takes
+//                               the lock, appends order W<ID>-<i> to Pending.fil, releases it
+//   hold FOLDER                 takes the lock, prints "held" and waits to be killed
+//   rewrite FOLDER ROUNDS F1 F2 prints "start", then ROUNDS times rewrites Pending.fil under
+//                               the lock with the bytes of file F1 and F2 in turn
 // FOLDER ends with "/". Exit status 0 on success, 1 on a storage error, 2 on bad arguments,
 // 3 when the lock was seen not to exclude another writer.
 
@@ -65,7 +65,8 @@ int append(const std::string& folder, int id, int count) {
             return fail(s.error());
         const long long grown = sizeOf(path) - before;
         if (grown != static_cast<long long>(order.encode().size())) {
-            std::fprintf(stderr, "qm_process_worker %d: Pending.fil grew by %lld bytes under the lock\n",
+            std::fprintf(stderr,
+                         "qm_process_worker %d: Pending.fil grew by %lld bytes under the lock\n",
                          id, grown);
             return 3;
         }
@@ -82,28 +83,32 @@ int hold(const std::string& folder) {
         ::pause();
 }
 
-int rewrite(const std::string& folder, int rounds) {
-    const std::vector<OrderRecord> a = rewriteContentA();
-    const std::vector<OrderRecord> b = rewriteContentB();
-    auto current = readWholeFile(folder + orderFileName(OrderFile::Pending));
-    // Each round changes the content, so a kill inside any round has an old and a new one.
-    bool nextIsA = !(current && *current == encodeOrders(a));
+int rewrite(const std::string& folder, int rounds, const std::string& first,
+            const std::string& second) {
+    // Read once, so that the rounds spend their time in the rewrite itself.
+    auto one = readWholeFile(first);
+    if (!one)
+        return fail(one.error());
+    auto two = readWholeFile(second);
+    if (!two)
+        return fail(two.error());
+    const std::string path = folder + orderFileName(OrderFile::Pending);
     say("start\n");
     for (int round = 0; round < rounds; ++round) {
         auto lock = DataLock::acquire(folder);
         if (!lock)
             return fail(lock.error());
-        if (Status s = rewriteOrderFile(*lock, OrderFile::Pending, nextIsA ? a : b); !s)
+        const bool odd = round % 2 == 1;
+        if (Status s = rewriteFile(*lock, path, odd ? *two : *one); !s)
             return fail(s.error());
-        say(nextIsA ? "wrote A\n" : "wrote B\n");
-        nextIsA = !nextIsA;
+        say(odd ? "wrote 2\n" : "wrote 1\n");
     }
     return 0;
 }
 
 int usage() {
     std::fprintf(stderr, "usage: qm_process_worker append FOLDER ID COUNT | hold FOLDER | "
-                         "rewrite FOLDER ROUNDS\n");
+                         "rewrite FOLDER ROUNDS FILE1 FILE2\n");
     return 2;
 }
 
@@ -120,7 +125,7 @@ int main(int argc, char** argv) {
         return append(folder, first, second);
     if (command == "hold" && argc == 3)
         return hold(folder);
-    if (command == "rewrite" && argc == 4 && parseCount(argv[3], first))
-        return rewrite(folder, first);
+    if (command == "rewrite" && argc == 6 && parseCount(argv[3], first))
+        return rewrite(folder, first, argv[4], argv[5]);
     return usage();
 }

@@ -16,7 +16,7 @@ OrderRecord pendingOrder(const std::string& fileNumber, int noteLines = 1);
 // "W<id>-<i>", the i-th order appended by worker id.
 std::string appendedFileNumber(int id, int i);
 
-// Two distinct whole contents of Pending.fil for the rewrite worker; B is the larger, so that
+// Two distinct whole contents of Pending.fil for the rewrite test; B is the larger, so that
 // a stale partial B left in the ".new" file is longer than a whole A.
 std::vector<OrderRecord> rewriteContentA();
 std::vector<OrderRecord> rewriteContentB();

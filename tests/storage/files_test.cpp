@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <atomic>
 #include <thread>
 
 namespace qm {
@@ -54,6 +55,36 @@ TEST(Files, RewriteReplacesContentKeepsModeAndLeavesNoTemporaryFile) {
     EXPECT_EQ(contentOf(path), "");
 }
 
+TEST(Files, ReplacementsWithoutTheLockDoNotTripOverEachOther) {
+    TempFolder folder;
+    const std::string path = folder.file("Baker.rte");
+    const std::string a(200000, 'a'), b(300000, 'b');
+    ASSERT_TRUE(replaceFileContent(path, a));
+    std::atomic<int> failures = 0, mixed = 0;
+    std::atomic<bool> writing = true;
+    auto writer = [&](const std::string& bytes) {
+        for (int i = 0; i < 60; ++i)
+            failures += replaceFileContent(path, bytes).ok() ? 0 : 1;
+    };
+    std::thread reader([&] {
+        while (writing) {
+            const std::string seen = contentOf(path);
+            mixed += seen == a || seen == b ? 0 : 1;
+        }
+    });
+    std::thread first(writer, a), second(writer, b);
+    first.join();
+    second.join();
+    writing = false;
+    reader.join();
+    EXPECT_EQ(failures, 0);
+    EXPECT_EQ(mixed, 0);
+    size_t files = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.path()))
+        ++files;
+    EXPECT_EQ(files, 1u); // no temporary file left behind
+}
+
 TEST(Files, AppendCreatesAMissingFile) {
     TempFolder folder;
     auto lock = DataLock::acquire(folder.path());
@@ -76,9 +107,10 @@ TEST(Files, MovedLockStillExcludesUntilDestroyed) {
     auto first = DataLock::acquire(folder.path());
     ASSERT_TRUE(first);
     std::optional<DataLock> held(std::move(first).value());
-    bool acquired = false;
+    std::atomic<bool> acquired = false;
     std::thread other([&] { acquired = DataLock::acquire(folder.path()).ok(); });
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(acquired); // still held by the moved guard
     held.reset();
     other.join();
     EXPECT_TRUE(acquired);

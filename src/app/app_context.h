@@ -1,0 +1,29 @@
+#pragma once
+// Values shared by the screens of the main window, owned by it and handed to each screen.
+
+#include "config.h"
+
+#include <QColor>
+#include <QString>
+#include <string>
+
+namespace qm {
+
+class Clock;
+class Dialogs;
+class ProgramLauncher;
+
+struct AppContext {
+    std::string programFolder; // ends with "/"
+    Settings settings;         // as loaded, then as last saved
+    QString selectedFileNumber;
+    QColor faceColour;
+    double zoomFactor = 1.0;
+    const Clock* clock = nullptr;
+    Dialogs* dialogs = nullptr;
+    ProgramLauncher* launcher = nullptr;
+
+    const std::string& dataFolder() const { return settings.dataFolder; }
+};
+
+} // namespace qm

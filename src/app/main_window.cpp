@@ -1,0 +1,536 @@
+#include "main_window.h"
+
+#include "appearance_apply.h"
+#include "clock.h"
+#include "cp1252.h"
+#include "dialogs.h"
+#include "text_guard.h"
+#include "values.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDateEdit>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QStandardItemModel>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace qm {
+
+namespace {
+
+constexpr int kServiceGridRows = 50; // the heading row and 49 services
+
+template <typename W> W* named(W* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+QFrame* separatorLine(const char* name) {
+    auto* line = named(new QFrame, name);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    return line;
+}
+
+QLabel* faceLabel(const QString& text) {
+    auto* label = new QLabel(text);
+    markFaceColoured(label);
+    return label;
+}
+
+QComboBox* pickList(const char* name) {
+    auto* combo = named(new QComboBox, name);
+    combo->setMinimumContentsLength(24);
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    return combo;
+}
+
+QString fromDisk(const std::string& bytes) { return QString::fromStdString(cp1252ToUtf8(bytes)); }
+std::string toDisk(const QString& text) { return utf8ToCp1252(text.toStdString()); }
+
+} // namespace
+
+MainWindow::MainWindow(AppContext& context, QWidget* parent)
+    : QWidget(parent), context_(context), refresh_(*context.clock, *this) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(kDesignedCaption);
+    markFaceColoured(this);
+
+    lblDefaults = named(new QLabel(QStringLiteral("Double-Click HERE for defaults")), "lblDefaults");
+    lblDefaults->setToolTip(QStringLiteral(" DEFAULT SETTINGS "));
+    lblDefaults->installEventFilter(this);
+    markFaceColoured(lblDefaults);
+    lblNow = named(new QLabel, "lblNow");
+    lblNow->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    markFaceColoured(lblNow);
+    Label0 = named(new QLabel, "Label0");
+    Label0->setAlignment(Qt::AlignCenter);
+    Label0->hide();
+    markFaceColoured(Label0);
+
+    SSTab1 = named(new QTabWidget, "SSTab1");
+    auto* newOrder = new QWidget;
+    auto* pending = new QWidget;
+    auto* completed = new QWidget;
+    SSTab1->addTab(newOrder, QStringLiteral("New Order"));
+    SSTab1->addTab(pending, QStringLiteral(" Pending Searches"));
+    SSTab1->addTab(completed, QStringLiteral("Completed"));
+    buildNewOrderTab(newOrder);
+    buildPendingTab(pending);
+    buildCompletedTab(completed);
+    Frame1 = buildSettingsFrame();
+    Frame1->hide();
+    Frame1->setEnabled(false);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(lblDefaults);
+    top->addStretch(1);
+    top->addWidget(lblNow);
+    auto* stack = new QGridLayout;
+    stack->addWidget(SSTab1, 0, 0);
+    stack->addWidget(Frame1, 0, 0);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addLayout(stack, 1);
+    layout->addWidget(Label0);
+
+    connect(SSTab1, &QTabWidget::currentChanged, this, &MainWindow::onTabChanged);
+    timer_ = new QTimer(this);
+    timer_->setInterval(1000);
+    connect(timer_, &QTimer::timeout, this, &MainWindow::refreshNow);
+    textGuard_ = new TextGuard(this);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildNewOrderTab(QWidget* page) {
+    txtFileNumb = named(new QLineEdit, "txtFileNumb");
+    cboTitleCo = pickList("cboTitleCo");
+    cboCustomer = pickList("cboCustomer");
+    cboTown = pickList("cboTown");
+    cboType = pickList("cboType");
+    cboMuni = pickList("cboMuni");
+    cboSearcher = pickList("cboSearcher");
+    DTPicker1 = named(new QDateEdit, "DTPicker1");
+    DTPicker1->setCalendarPopup(true);
+    DTPicker1->setDisplayFormat(QStringLiteral("M/d/yyyy"));
+    cmdSave = named(new QPushButton(QStringLiteral("SAVE")), "cmdSave");
+    cmdSave->setEnabled(false);
+    Line1 = separatorLine("Line1");
+    Line2 = separatorLine("Line2");
+    Line3 = separatorLine("Line3");
+
+    auto group = [](const QString& title) {
+        auto* box = new QGroupBox(title);
+        markFaceColoured(box);
+        return box;
+    };
+    auto* originator = group(QStringLiteral("ORIGINATOR INFO"));
+    auto* originatorForm = new QFormLayout(originator);
+    originatorForm->addRow(faceLabel(QStringLiteral("File Number")), txtFileNumb);
+    originatorForm->addRow(faceLabel(QStringLiteral("Title Company")), cboTitleCo);
+    originatorForm->addRow(faceLabel(QStringLiteral("Law Firm")), cboCustomer);
+    auto* property = group(QStringLiteral("PROPERTY INFO"));
+    auto* propertyForm = new QFormLayout(property);
+    propertyForm->addRow(faceLabel(QStringLiteral("Town")), cboTown);
+    auto* setup = group(QStringLiteral("SEARCH SETUP"));
+    auto* setupForm = new QFormLayout(setup);
+    setupForm->addRow(faceLabel(QStringLiteral("Search Type")), cboType);
+    setupForm->addRow(faceLabel(QStringLiteral("Municipal")), cboMuni);
+    setupForm->addRow(faceLabel(QStringLiteral("Due Date")), DTPicker1);
+    setupForm->addRow(faceLabel(QStringLiteral("Searcher")), cboSearcher);
+    setupForm->addRow(QString(), cmdSave);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(originator);
+    layout->addWidget(Line1);
+    layout->addWidget(property);
+    layout->addWidget(Line2);
+    layout->addWidget(setup);
+    layout->addWidget(Line3);
+    layout->addStretch(1);
+
+    connect(cboTitleCo, &QComboBox::activated, this, [this](int index) {
+        titleCompanyChoice = index > 0 ? cboTitleCo->itemText(index) : QString();
+    });
+    connect(cboSearcher, &QComboBox::activated, this, [this](int index) {
+        searcherChoice = index > 0 ? cboSearcher->itemText(index) : QString();
+    });
+}
+
+void MainWindow::buildPendingTab(QWidget* page) {
+    grdOrder = named(new QTableView, "grdOrder");
+    pendingModel_ = new QStandardItemModel(0, 7, this);
+    grdOrder->setModel(pendingModel_);
+    grdOrder->setColumnHidden(6, true); // the key column stays off screen
+    grdOrder->verticalHeader()->hide();
+    grdOrder->setSelectionBehavior(QAbstractItemView::SelectRows);
+    cmdReset = named(new QPushButton(QStringLiteral("Reset")), "cmdReset");
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(grdOrder, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(cmdReset);
+    buttons->addStretch(1);
+    layout->addLayout(buttons);
+}
+
+void MainWindow::buildCompletedTab(QWidget* page) {
+    Combo1 = pickList("Combo1");
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(Combo1);
+    layout->addStretch(1);
+}
+
+QFrame* MainWindow::buildSettingsFrame() {
+    auto* frame = named(new QFrame, "Frame1");
+    frame->setFrameShape(QFrame::StyledPanel);
+    markFaceColoured(frame);
+
+    auto box = [](const char* name) { return named(new QLineEdit, name); };
+    txtCoName = box("txtCoName");
+    txtAddr1 = box("txtAddr1");
+    txtAddr2 = box("txtAddr2");
+    txtCSZip = box("txtCSZip");
+    txtPhone = box("txtPhone");
+    txtFax = box("txtFax");
+    txtEmail = box("txtEmail");
+    cboState = named(new QComboBox, "cboState");
+    cboState->addItems({QStringLiteral("Connecticut"), QStringLiteral("Massachusetts")});
+    cboState->setCurrentIndex(-1);
+    txtDBasePath = box("txtDBasePath");
+    optOutlook = named(new QRadioButton(QStringLiteral("Mail program")), "optOutlook");
+    optMAPI = named(new QRadioButton(QStringLiteral("SMTP")), "optMAPI");
+    chkAuto = named(new QCheckBox(QStringLiteral("Automatic Messaging ...")), "chkAuto");
+    chkAuto->setToolTip(QStringLiteral(" check this box for ON"));
+    for (QWidget* w : std::initializer_list<QWidget*>{optOutlook, optMAPI, chkAuto})
+        markFaceColoured(w);
+    Label12 = named(faceLabel(QStringLiteral("Brightness & Zoom")), "Label12");
+    Slider1 = named(new QSlider(Qt::Horizontal), "Slider1");
+    Slider1->setRange(-30, 30);
+    Slider1->setToolTip(QStringLiteral(" brightness "));
+    Slider2 = named(new QSlider(Qt::Horizontal), "Slider2");
+    Slider2->setRange(0, 60);
+    Slider2->setToolTip(QStringLiteral(" zoom "));
+    for (QSlider* s : {Slider1, Slider2}) {
+        s->setSingleStep(1);
+        s->setPageStep(1);
+        markFaceColoured(s);
+    }
+    connect(Slider1, &QSlider::valueChanged, this, &MainWindow::applyBrightness);
+    connect(Slider2, &QSlider::valueChanged, this, &MainWindow::applyZoomPosition);
+
+    grdService = named(new QTableWidget(kServiceGridRows, 2), "grdService");
+    grdService->horizontalHeader()->hide();
+    grdService->verticalHeader()->hide();
+    fillServiceGrid({});
+    lblCustom = named(faceLabel(QString()), "lblCustom");
+    cmdDefaults = named(new QPushButton(QStringLiteral("OK")), "cmdDefaults");
+    cmdDefaults->setToolTip(QStringLiteral(" save settings & return "));
+    connect(cmdDefaults, &QPushButton::clicked, this, &MainWindow::acceptSettings);
+
+    auto* business = new QGroupBox(QStringLiteral(" PROGRAM SETTINGS"));
+    markFaceColoured(business);
+    auto* form = new QFormLayout(business);
+    form->addRow(faceLabel(QStringLiteral("Company OR Individual Name")), txtCoName);
+    form->addRow(faceLabel(QStringLiteral("Address 1")), txtAddr1);
+    form->addRow(faceLabel(QStringLiteral("Address 2")), txtAddr2);
+    form->addRow(faceLabel(QStringLiteral("City, State Zip")), txtCSZip);
+    form->addRow(faceLabel(QStringLiteral("Phone Number")), txtPhone);
+    form->addRow(faceLabel(QStringLiteral("Fax Number")), txtFax);
+    form->addRow(faceLabel(QStringLiteral("E-Mail Address (optional)")), txtEmail);
+    form->addRow(faceLabel(QStringLiteral("Operating in the State of ...")), cboState);
+    form->addRow(faceLabel(QStringLiteral("CONFIGURATION DATABASE")));
+    form->addRow(faceLabel(QStringLiteral("Database Path")), txtDBasePath);
+    auto* mail = new QHBoxLayout;
+    mail->addWidget(optOutlook);
+    mail->addWidget(optMAPI);
+    mail->addStretch(1);
+    form->addRow(faceLabel(QStringLiteral("Mail")), mail);
+    form->addRow(QString(), chkAuto);
+    form->addRow(Label12);
+    form->addRow(Slider1);
+    form->addRow(Slider2);
+
+    auto* schedule = new QVBoxLayout;
+    schedule->addWidget(grdService, 1);
+    schedule->addWidget(lblCustom);
+    auto* columns = new QHBoxLayout;
+    columns->addWidget(business, 2);
+    columns->addLayout(schedule, 1);
+    auto* layout = new QVBoxLayout(frame);
+    layout->addLayout(columns, 1);
+    auto* ok = new QHBoxLayout;
+    ok->addStretch(1);
+    ok->addWidget(cmdDefaults);
+    layout->addLayout(ok);
+    return frame;
+}
+
+void MainWindow::applySettings(const LoadedConfig& loaded) {
+    const Settings& s = loaded.settings;
+    txtDBasePath->setText(fromDisk(s.dataFolder));
+    if (loaded.presence == ConfigPresence::Missing) {
+        cboState->setCurrentIndex(0);
+        return;
+    }
+    txtCoName->setText(fromDisk(s.company.name));
+    txtAddr1->setText(fromDisk(s.company.address1));
+    txtAddr2->setText(fromDisk(s.company.address2));
+    txtCSZip->setText(fromDisk(s.company.cityStateZip));
+    txtPhone->setText(fromDisk(s.company.phone));
+    txtFax->setText(fromDisk(s.company.fax));
+    txtEmail->setText(fromDisk(s.company.email));
+    if (loaded.presence == ConfigPresence::Present)
+        cboState->setCurrentIndex(cboState->findText(fromDisk(s.operatingState)));
+    // Positions come in silently; each handler runs once when its position is not 0.
+    const int brightness = static_cast<int>(s.brightness);
+    const int zoom = static_cast<int>(s.zoom);
+    for (auto [slider, position] : {std::pair{Slider1, brightness}, std::pair{Slider2, zoom}}) {
+        const QSignalBlocker quiet(slider);
+        slider->setValue(position);
+    }
+    if (brightness != 0)
+        applyBrightness(Slider1->value());
+    if (zoom != 0)
+        applyZoomPosition(Slider2->value());
+    optOutlook->setChecked(s.useOutlook);
+    optMAPI->setChecked(!s.useOutlook);
+    chkAuto->setChecked(s.autoMessaging);
+}
+
+Settings MainWindow::settingsFromScreen() const {
+    Settings s = context_.settings;
+    s.company = {toDisk(txtCoName->text()), toDisk(txtAddr1->text()), toDisk(txtAddr2->text()),
+                 toDisk(txtCSZip->text()),  toDisk(txtPhone->text()), toDisk(txtFax->text()),
+                 toDisk(txtEmail->text())};
+    s.operatingState = toDisk(cboState->currentText());
+    s.brightness = Slider1->value();
+    s.zoom = Slider2->value();
+    s.autoMessaging = chkAuto->isChecked();
+    s.useOutlook = optOutlook->isChecked();
+    s.dataFolder = normaliseDataFolder(toDisk(txtDBasePath->text()), context_.programFolder);
+    return s;
+}
+
+void MainWindow::updateCaption() {
+    setWindowTitle(windowTitleFor(windowTitle(), txtCoName->text()));
+}
+
+void MainWindow::openSettings() {
+    lblDefaults->hide();
+    Frame1->setEnabled(true);
+    Frame1->show();
+    Frame1->raise();
+    SSTab1->hide();
+}
+
+void MainWindow::acceptSettings() {
+    const Settings s = settingsFromScreen();
+    txtDBasePath->setText(fromDisk(s.dataFolder));
+    const bool newFolder = s.dataFolder != context_.settings.dataFolder;
+    context_.settings = s;
+    if (Status saved = saveConfig(context_.programFolder, s); !saved) {
+        reportUnexpectedError(saved.error());
+        return;
+    }
+    if (newFolder)
+        refresh_.forgetStamps();
+    SSTab1->show();
+    Frame1->hide();
+    Frame1->setEnabled(false);
+    Frame1->lower();
+    refreshBlocked_ = false;
+    startRefresh();
+    lblDefaults->show();
+    updateCaption();
+}
+
+void MainWindow::startRefresh() {
+    if (!timer_->isActive())
+        timer_->start();
+}
+
+void MainWindow::stopRefresh() { timer_->stop(); }
+
+bool MainWindow::refreshRunning() const { return timer_->isActive(); }
+
+void MainWindow::refreshNow() {
+    Status s = refresh_.tick(context_.dataFolder());
+    if (s)
+        return;
+    if (isDataAccessError(s.error()))
+        reportDataAccessError(s.error());
+    else
+        reportUnexpectedError(s.error());
+}
+
+void MainWindow::reportDataAccessError(const Error& error) {
+    stopRefresh();
+    refreshBlocked_ = true;
+    context_.dialogs->message(this, QMessageBox::Critical, QStringLiteral("DATA ACCESS ERROR"),
+                              dataAccessDescription(error));
+    openSettings();
+    txtDBasePath->setFocus();
+    txtDBasePath->selectAll();
+}
+
+void MainWindow::reportUnexpectedError(const Error& error) {
+    stopRefresh();
+    const int number = error.sysErrno != 0 ? error.sysErrno : 1000 + static_cast<int>(error.kind);
+    context_.dialogs->message(this, QMessageBox::Critical, QStringLiteral("Quillmark"),
+                              QStringLiteral("Error %1: %2")
+                                  .arg(number)
+                                  .arg(fromDisk(error.describe())));
+    QCoreApplication::exit(1);
+}
+
+MainWindowParts MainWindow::appearanceParts() {
+    return {this, Label12, Label0, grdService, grdOrder};
+}
+
+void MainWindow::prepareScreen() {
+    applyStartupColumnWidths(appearanceParts(), screenMetricsFor(this).logicalDpi);
+}
+
+void MainWindow::applyBrightness(int position) {
+    context_.faceColour = faceColourFor(position);
+    applyColours(this, context_.faceColour);
+}
+
+void MainWindow::applyZoomPosition(int position) {
+    context_.zoomFactor = zoomFactorFor(position);
+    const ScreenMetrics screen = screenMetricsFor(this);
+    applyZoom(appearanceParts(), position, screen.workArea, screen.logicalDpi);
+}
+
+void MainWindow::restoreFromAnotherCopy() {
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void MainWindow::onTabChanged(int index) {
+    const int previous = currentTab_;
+    currentTab_ = index;
+    const bool newOrder = index == NewOrderTab;
+    for (QFrame* line : {Line1, Line2, Line3})
+        line->setVisible(newOrder);
+    if (newOrder) {
+        txtFileNumb->setFocus();
+        return;
+    }
+    if (previous == NewOrderTab && !txtFileNumb->text().isEmpty() && !cmdSave->isEnabled() &&
+        hooks_.clearOrderEditor)
+        hooks_.clearOrderEditor();
+    if (index == PendingTab) {
+        if (context_.selectedFileNumber.isEmpty())
+            cmdReset->setFocus();
+        else
+            grdOrder->setFocus();
+    } else {
+        Combo1->setFocus();
+    }
+}
+
+bool MainWindow::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate && !refreshBlocked_ && !refreshRunning()) {
+        const bool signedOn = !hooks_.signOnMail || hooks_.signOnMail();
+        if (signedOn)
+            startRefresh();
+    }
+    return QWidget::event(e);
+}
+
+void MainWindow::closeEvent(QCloseEvent* e) {
+    stopRefresh();
+    if (hooks_.signOffMail)
+        hooks_.signOffMail();
+    e->accept();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == lblDefaults && e->type() == QEvent::MouseButtonDblClick) {
+        openSettings();
+        return true;
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
+// RefreshView
+
+void MainWindow::showClockLine(const QString& text) { lblNow->setText(text); }
+
+QString MainWindow::rememberedTitleCompany() const { return titleCompanyChoice; }
+
+QString MainWindow::rememberedSearcher() const { return searcherChoice; }
+
+void MainWindow::fillTitleCompanies(const QStringList& items, int selected) {
+    cboTitleCo->clear();
+    cboTitleCo->addItems(items);
+    cboTitleCo->setCurrentIndex(selected);
+}
+
+void MainWindow::fillAttorneys(const QStringList& items) {
+    customerListUpdating = true;
+    cboCustomer->clear();
+    cboCustomer->addItems(items);
+    cboCustomer->setCurrentIndex(0);
+    customerListUpdating = false;
+}
+
+void MainWindow::fillSearchers(const QStringList& items, int selected) {
+    cboSearcher->clear();
+    cboSearcher->addItems(items);
+    cboSearcher->setCurrentIndex(selected);
+}
+
+void MainWindow::fillServiceGrid(const std::vector<ServiceEntry>& services) {
+    grdService->clearContents();
+    const QString headings[] = {QStringLiteral("Service Code"), QStringLiteral("Fee")};
+    for (int column = 0; column < 2; ++column) {
+        auto* heading = new QTableWidgetItem(headings[column]);
+        heading->setTextAlignment(Qt::AlignCenter);
+        heading->setFlags(Qt::ItemIsEnabled);
+        grdService->setItem(0, column, heading);
+    }
+    int row = 1;
+    for (const ServiceEntry& entry : services) {
+        if (row >= grdService->rowCount())
+            break;
+        grdService->setItem(row, 0, new QTableWidgetItem(fromDisk(entry.code)));
+        const auto fee = parseNumber(entry.feeText);
+        grdService->setItem(
+            row, 1, new QTableWidgetItem(QString::fromStdString(fee ? formatFee(*fee) : entry.feeText)));
+        ++row;
+    }
+}
+
+Status MainWindow::rebuildPendingQueue() {
+    return hooks_.rebuildPendingQueue ? hooks_.rebuildPendingQueue() : okStatus();
+}
+
+Status MainWindow::rebuildCompletedList() {
+    return hooks_.rebuildCompletedList ? hooks_.rebuildCompletedList() : okStatus();
+}
+
+Status MainWindow::runDailyEvents(int tickClock) {
+    return hooks_.runDailyEvents ? hooks_.runDailyEvents(tickClock) : okStatus();
+}
+
+void MainWindow::dayChanged(const QDate& today) { DTPicker1->setDate(today); }
+
+} // namespace qm

@@ -1,0 +1,169 @@
+#pragma once
+// Form1: the one window of the program. It holds the three tabs, the settings frame over them,
+// the clock line, and the one-second refresh that loads every list.
+
+#include "app_context.h"
+#include "data_refresh.h"
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+class QStandardItemModel;
+class QTabWidget;
+class QTableView;
+class QTableWidget;
+class QTimer;
+
+namespace qm {
+
+class TextGuard;
+struct MainWindowParts;
+
+// Work that later screens plug into the window; each does nothing until its screen exists.
+struct ScreenHooks {
+    std::function<Status()> rebuildPendingQueue;
+    std::function<Status()> rebuildCompletedList;
+    std::function<Status(int tickClock)> runDailyEvents;
+    std::function<void()> clearOrderEditor;
+    // At each activation before the timer starts; false keeps the timer off.
+    std::function<bool()> signOnMail;
+    std::function<void()> signOffMail;
+};
+
+class MainWindow : public QWidget, private RefreshView {
+    Q_OBJECT
+  public:
+    enum Tab { NewOrderTab = 0, PendingTab = 1, CompletedTab = 2 };
+
+    explicit MainWindow(AppContext& context, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    ScreenHooks& hooks() { return hooks_; }
+    AppContext& context() { return context_; }
+
+    // Fills the settings controls from the loaded settings (start-up).
+    void applySettings(const LoadedConfig& loaded);
+    void updateCaption();
+
+    void openSettings();
+    // Saves the settings frame's values and returns to the tabs.
+    void acceptSettings();
+
+    void startRefresh();
+    void stopRefresh();
+    bool refreshRunning() const;
+    // One tick now, as the timer would run it.
+    void refreshNow();
+
+    void restoreFromAnotherCopy();
+
+    // The slider handlers: the face colour, and the zoom of the window and its grids.
+    void applyBrightness(int position);
+    void applyZoomPosition(int position);
+    // The grids' column widths before any zoom.
+    void prepareScreen();
+
+  protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    MainWindowParts appearanceParts();
+    void buildNewOrderTab(QWidget* page);
+    void buildPendingTab(QWidget* page);
+    void buildCompletedTab(QWidget* page);
+    QFrame* buildSettingsFrame();
+    void onTabChanged(int index);
+    void reportDataAccessError(const Error& error);
+    void reportUnexpectedError(const Error& error);
+    Settings settingsFromScreen() const;
+
+    // RefreshView
+    void showClockLine(const QString& text) override;
+    QString rememberedTitleCompany() const override;
+    QString rememberedSearcher() const override;
+    void fillTitleCompanies(const QStringList& items, int selected) override;
+    void fillAttorneys(const QStringList& items) override;
+    void fillSearchers(const QStringList& items, int selected) override;
+    void fillServiceGrid(const std::vector<ServiceEntry>& services) override;
+    Status rebuildPendingQueue() override;
+    Status rebuildCompletedList() override;
+    Status runDailyEvents(int tickClock) override;
+    void dayChanged(const QDate& today) override;
+
+    AppContext& context_;
+    ScreenHooks hooks_;
+    DataRefresh refresh_;
+    QTimer* timer_ = nullptr;
+    TextGuard* textGuard_ = nullptr;
+    int currentTab_ = NewOrderTab;
+    // Set by a data-access failure: activation leaves the timer off until the settings are saved.
+    bool refreshBlocked_ = false;
+
+  public:
+    // Controls, by their given names.
+    QLabel* lblNow = nullptr;
+    QLabel* lblDefaults = nullptr;
+    QLabel* Label0 = nullptr;
+    QTabWidget* SSTab1 = nullptr;
+    QFrame* Line1 = nullptr;
+    QFrame* Line2 = nullptr;
+    QFrame* Line3 = nullptr;
+    // New Order
+    QLineEdit* txtFileNumb = nullptr;
+    QComboBox* cboTitleCo = nullptr;
+    QComboBox* cboCustomer = nullptr;
+    QComboBox* cboSearcher = nullptr;
+    QComboBox* cboType = nullptr;
+    QComboBox* cboMuni = nullptr;
+    QComboBox* cboTown = nullptr;
+    QDateEdit* DTPicker1 = nullptr;
+    QPushButton* cmdSave = nullptr;
+    // Pending Searches
+    QTableView* grdOrder = nullptr;
+    QPushButton* cmdReset = nullptr;
+    // Completed
+    QComboBox* Combo1 = nullptr;
+    // Settings
+    QFrame* Frame1 = nullptr;
+    QLineEdit* txtCoName = nullptr;
+    QLineEdit* txtAddr1 = nullptr;
+    QLineEdit* txtAddr2 = nullptr;
+    QLineEdit* txtCSZip = nullptr;
+    QLineEdit* txtPhone = nullptr;
+    QLineEdit* txtFax = nullptr;
+    QLineEdit* txtEmail = nullptr;
+    QComboBox* cboState = nullptr;
+    QLineEdit* txtDBasePath = nullptr;
+    QRadioButton* optOutlook = nullptr;
+    QRadioButton* optMAPI = nullptr;
+    QCheckBox* chkAuto = nullptr;
+    QLabel* Label12 = nullptr;
+    QSlider* Slider1 = nullptr;
+    QSlider* Slider2 = nullptr;
+    QTableWidget* grdService = nullptr;
+    QLabel* lblCustom = nullptr;
+    QPushButton* cmdDefaults = nullptr;
+
+    // The choice each pick list remembers, set when the user chooses an entry.
+    QString titleCompanyChoice;
+    QString searcherChoice;
+    // True while the refresh refills cboCustomer, so choosing reactions stay quiet.
+    bool customerListUpdating = false;
+
+  private:
+    QStandardItemModel* pendingModel_ = nullptr;
+};
+
+} // namespace qm

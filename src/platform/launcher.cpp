@@ -1,0 +1,57 @@
+#include "launcher.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+
+namespace qm {
+
+namespace {
+
+void describe(QString* failure, const QProcess& process) {
+    if (failure == nullptr) {
+        return;
+    }
+    *failure = process.errorString();
+    if (failure->isEmpty()) {
+        *failure = QStringLiteral("Cannot start %1").arg(process.program());
+    }
+}
+
+} // namespace
+
+bool ProcessLauncher::startDetached(const QString& program, const QStringList& arguments,
+                                    const QString& workingFolder, QString* failure) {
+    QProcess process;
+    process.setProgram(program);
+    process.setArguments(arguments);
+    process.setWorkingDirectory(workingFolder);
+    if (!process.startDetached()) {
+        describe(failure, process);
+        return false;
+    }
+    return true;
+}
+
+bool ProcessLauncher::runAndWait(const QString& program, const QStringList& arguments,
+                                 const QString& workingFolder, QString* failure) {
+    QProcess process;
+    process.setProgram(program);
+    process.setArguments(arguments);
+    process.setWorkingDirectory(workingFolder);
+    // Nobody reads the child's output here, and it has nothing to be told.
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.start();
+    if (!process.waitForStarted()) {
+        describe(failure, process);
+        return false;
+    }
+    // The window stays responsive while the other program runs.
+    while (process.state() != QProcess::NotRunning) {
+        QCoreApplication::processEvents();
+        process.waitForFinished(50);
+    }
+    return true;
+}
+
+} // namespace qm

@@ -1,0 +1,265 @@
+#include "app_context.h"
+#include "clock.h"
+#include "dialogs.h"
+#include "files.h"
+#include "main_window.h"
+#include "startup.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QTableView>
+#include <QTableWidget>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <utime.h>
+
+namespace qm {
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        program = dir.path().toStdString() + "/";
+        data = program + "data/";
+        ::mkdir(data.c_str(), 0755);
+        put("Companies.lst", "Bay Title _ 2 Bay Rd _  _ Boston, MA _  _ f _ e _ \r\n");
+        put("Attorneys.lst", "Baker & Lane _ Ann Cole _ 1 A St _  _ Lee, MA _  _ f _ e\r\n");
+        put("Searchers.lst", "Tom Reed _  _  _  _  _ c _ Verizon _ t@r\r\n");
+        put("Services.dat", "\"R.Full\",\"150.00\"\r\n\"M.Water\",\".5\"\r\n");
+        put("Pending.fil", "");
+        put("Completed.fil", "");
+        context.programFolder = program;
+        context.clock = &clock;
+        context.dialogs = &dialogs;
+        env.programFolder = QString::fromStdString(program);
+        env.dialogs = &dialogs;
+    }
+    void put(const std::string& name, const std::string& bytes) {
+        ASSERT_TRUE(writeWholeFile(data + name, bytes));
+        const time_t when = static_cast<time_t>(1'700'000'000 + (++writes) * 10);
+        struct utimbuf times {when, when};
+        ::utime((data + name).c_str(), &times);
+    }
+    MainWindow& start(const std::string& config = "") {
+        if (!config.empty()) {
+            EXPECT_TRUE(writeWholeFile(program + "config.txt", config));
+        }
+        window = std::make_unique<MainWindow>(context);
+        EXPECT_TRUE(prepareMainWindow(env, context, *window));
+        window->show();
+        return *window;
+    }
+    template <typename W> W* find(const char* name) {
+        return window->findChild<W*>(QString::fromLatin1(name));
+    }
+
+    QTemporaryDir dir;
+    std::string program, data;
+    long writes = 0;
+    ManualClock clock{QDateTime(QDate(2026, 12, 7), QTime(9, 0))};
+    ScriptedDialogs dialogs;
+    AppContext context;
+    StartupEnvironment env;
+    std::unique_ptr<MainWindow> window;
+};
+
+const char* kConfig = "\"North Abstract llc\",\"1 Court Sq\",\"\",\"Hartford, CT\",\"p\",\"f\",\"e\"\r\n"
+                      "\"Massachusetts\"\r\n0,0,1,#TRUE#\r\n\"\"\r\n";
+
+TEST_F(MainWindowTest, StartUpAppliesTheSettings) {
+    MainWindow& w = start(kConfig);
+    EXPECT_EQ(w.windowTitle(),
+              "Quillmark - v 1.30 - Search Order Management Console  -  NORTH ABSTRACT LLC");
+    EXPECT_EQ(w.cboState->currentText(), "Massachusetts");
+    EXPECT_TRUE(w.chkAuto->isChecked());
+    EXPECT_EQ(w.txtDBasePath->text(), QString::fromStdString(data));
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(data + "customrates")).isDir());
+    EXPECT_TRUE(dialogs.shown().empty());
+}
+
+TEST_F(MainWindowTest, NoConfigChoosesTheFirstStateAndAMissingFolderEndsStartUp) {
+    start();
+    EXPECT_EQ(window->cboState->currentIndex(), 0);
+    EXPECT_EQ(window->txtDBasePath->text(), QString::fromStdString(data));
+
+    ASSERT_TRUE(writeWholeFile(program + "config.txt",
+                               std::string(kConfig).replace(std::string(kConfig).find("\"\"\r\n"),
+                                                            4, "\"/no/such/folder/\"\r\n")));
+    MainWindow other(context);
+    EXPECT_FALSE(prepareMainWindow(env, context, other));
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].text, "Bad Path in config.txt");
+    EXPECT_EQ(dialogs.shown()[0].title, "Quillmark");
+}
+
+TEST_F(MainWindowTest, AnUnreadableConfigEndsStartUpWithANotice) {
+    ASSERT_TRUE(writeWholeFile(program + "config.txt", "\"x\"\r\n"));
+    MainWindow w(context);
+    EXPECT_FALSE(prepareMainWindow(env, context, w));
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].icon, QMessageBox::Critical);
+    EXPECT_TRUE(dialogs.shown()[0].text.contains("record 1"));
+}
+
+TEST_F(MainWindowTest, TicksFillThePickListsAndKeepTheChoice) {
+    MainWindow& w = start(kConfig);
+    w.refreshNow();
+    EXPECT_EQ(w.cboTitleCo->count(), 2);
+    EXPECT_EQ(w.cboTitleCo->currentIndex(), 0);
+    EXPECT_EQ(w.cboSearcher->itemText(1), "Tom Reed");
+    EXPECT_EQ(w.DTPicker1->date(), QDate(2026, 12, 7));
+    EXPECT_TRUE(w.lblNow->text().startsWith("Monday, December 07, 2026"));
+    EXPECT_EQ(w.grdService->item(0, 0)->text(), "Service Code");
+    EXPECT_EQ(w.grdService->item(0, 0)->textAlignment(), Qt::AlignCenter);
+    EXPECT_EQ(w.grdService->item(2, 1)->text(), ".50");
+
+    w.cboTitleCo->setCurrentIndex(1);
+    emit w.cboTitleCo->activated(1);
+    w.cboCustomer->setCurrentIndex(1);
+    put("Companies.lst", "Bay Title _ 2 Bay Rd _  _ Boston, MA _  _ f _ e _ \r\n"
+                         "Acme _ 1 St _  _ Lee, MA _  _ f _ e _ \r\n");
+    put("Attorneys.lst", "Baker & Lane _ Ann Cole _ 1 A St _  _ Lee, MA _  _ f _ e\r\n"
+                         "Cole _ Cole _ 1 A St _  _ Lee, MA _  _ f _ e\r\n");
+    w.refreshNow();
+    EXPECT_EQ(w.cboTitleCo->currentText(), "Bay Title - Boston");
+    EXPECT_EQ(w.cboTitleCo->itemText(1), "Acme - Lee");
+    EXPECT_EQ(w.cboCustomer->currentIndex(), 0);
+    EXPECT_EQ(w.cboCustomer->count(), 3);
+}
+
+TEST_F(MainWindowTest, AMissingDataFileOpensTheSettingsWithThePathSelected) {
+    ::unlink((data + "Companies.lst").c_str());
+    MainWindow& w = start(kConfig);
+    QApplication::setActiveWindow(&w);
+    w.startRefresh();
+    w.refreshNow();
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].title, "DATA ACCESS ERROR");
+    EXPECT_EQ(dialogs.shown()[0].icon, QMessageBox::Critical);
+    EXPECT_TRUE(dialogs.shown()[0].text.endsWith("Companies.lst"));
+    EXPECT_FALSE(w.refreshRunning());
+    EXPECT_TRUE(w.Frame1->isVisible());
+    EXPECT_FALSE(w.SSTab1->isVisible());
+    EXPECT_TRUE(w.txtDBasePath->hasFocus());
+    EXPECT_EQ(w.txtDBasePath->selectedText(), w.txtDBasePath->text());
+
+    // Becoming active again does not restart the timer; saving the settings does.
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(&w, &activate);
+    EXPECT_FALSE(w.refreshRunning());
+    put("Companies.lst", "");
+    QTest::mouseClick(w.cmdDefaults, Qt::LeftButton);
+    EXPECT_TRUE(w.refreshRunning());
+    EXPECT_TRUE(w.SSTab1->isVisible());
+    EXPECT_FALSE(w.Frame1->isVisible());
+    EXPECT_TRUE(fileExists(program + "config.txt"));
+}
+
+TEST_F(MainWindowTest, SettingsOpenByDoubleClickAndSaveWithoutRepeatingTheSuffix) {
+    MainWindow& w = start(kConfig);
+    QTest::mouseDClick(w.lblDefaults, Qt::LeftButton);
+    EXPECT_TRUE(w.Frame1->isVisible());
+    EXPECT_FALSE(w.lblDefaults->isVisible());
+    w.txtCoName->setText("Bay Search");
+    w.txtDBasePath->setText(QString::fromStdString("  " + program + "data"));
+    QTest::mouseClick(w.cmdDefaults, Qt::LeftButton);
+    EXPECT_EQ(w.windowTitle(),
+              "Quillmark - v 1.30 - Search Order Management Console  -  BAY SEARCH");
+    EXPECT_EQ(w.txtDBasePath->text(), QString::fromStdString(data));
+    auto saved = loadConfig(program);
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->settings.company.name, "Bay Search");
+    EXPECT_EQ(saved->settings.dataFolder, data);
+}
+
+TEST_F(MainWindowTest, TabChangesMoveTheFocusAndShowTheLinesOnlyOnNewOrder) {
+    MainWindow& w = start(kConfig);
+    QApplication::setActiveWindow(&w);
+    int clears = 0;
+    w.hooks().clearOrderEditor = [&] { ++clears; };
+    w.SSTab1->setCurrentIndex(MainWindow::PendingTab);
+    EXPECT_TRUE(w.cmdReset->hasFocus());
+    EXPECT_FALSE(w.Line1->isVisible());
+    w.SSTab1->setCurrentIndex(MainWindow::CompletedTab);
+    EXPECT_TRUE(w.Combo1->hasFocus());
+    w.SSTab1->setCurrentIndex(MainWindow::NewOrderTab);
+    EXPECT_TRUE(w.txtFileNumb->hasFocus());
+    EXPECT_TRUE(w.Line3->isVisible());
+
+    // An unsaved order being typed stays; a just-saved one (Save disabled) is cleared.
+    w.txtFileNumb->setText("QM00001");
+    w.cmdSave->setEnabled(true);
+    w.SSTab1->setCurrentIndex(MainWindow::PendingTab);
+    EXPECT_EQ(clears, 0);
+    w.SSTab1->setCurrentIndex(MainWindow::NewOrderTab);
+    w.cmdSave->setEnabled(false);
+    w.SSTab1->setCurrentIndex(MainWindow::PendingTab);
+    EXPECT_EQ(clears, 1);
+    w.context().selectedFileNumber = "QM00001";
+    w.SSTab1->setCurrentIndex(MainWindow::NewOrderTab);
+    w.SSTab1->setCurrentIndex(MainWindow::PendingTab);
+    EXPECT_TRUE(w.grdOrder->hasFocus());
+}
+
+TEST_F(MainWindowTest, TypedQuotesBecomeApostrophesAndStarsAreDropped) {
+    MainWindow& w = start(kConfig);
+    QApplication::setActiveWindow(&w);
+    w.txtFileNumb->setFocus();
+    QTest::keyClicks(w.txtFileNumb, "O\"Neil*s");
+    EXPECT_EQ(w.txtFileNumb->text(), "O'Neils");
+}
+
+TEST_F(MainWindowTest, EveryPastePathTurnsQuotesIntoApostrophes) {
+    MainWindow& w = start(kConfig);
+    QApplication::setActiveWindow(&w);
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    QLineEdit* box = w.txtCoName;
+    w.openSettings();
+
+    // Ctrl+V
+    box->setFocus();
+    clipboard->setText("the \"big\" house");
+    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(box->text(), "the 'big' house");
+    EXPECT_EQ(clipboard->text(), "the 'big' house");
+
+    // The context menu's paste and any other programme-free edit path.
+    box->clear();
+    clipboard->setText("a \"b\"");
+    box->paste();
+    EXPECT_EQ(box->text(), "a 'b'");
+
+    // Drag and drop.
+    box->clear();
+    auto* mime = new QMimeData;
+    mime->setText("drop \"x\"");
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(box, &enter);
+    QApplication::sendEvent(box, &drop);
+    EXPECT_EQ(box->text(), "drop 'x'");
+    delete mime;
+
+    // A multi-line field created later is guarded too.
+    auto* notes = new QPlainTextEdit(&w);
+    notes->setObjectName("notes");
+    notes->show();
+    notes->setFocus();
+    clipboard->setText("say \"hi\"");
+    notes->paste();
+    EXPECT_EQ(notes->toPlainText(), "say 'hi'");
+}
+
+} // namespace
+} // namespace qm
