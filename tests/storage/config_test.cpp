@@ -64,6 +64,14 @@ TEST(Config, AnEmptyDataFolderRecordGivesTheDefault) {
     EXPECT_EQ(loaded->settings.dataFolder, "/prog/data/");
 }
 
+TEST(Config, AHandEditedFileIsReadSensibly) {
+    std::string bytes = fixture("config-four-records.txt");
+    bytes.replace(bytes.find("/srv/quill/data/"), 16, " /srv/quill/data ");
+    auto loaded = parseConfig(bytes + "\r\n  \r\n", "/prog/");
+    ASSERT_TRUE(loaded) << loaded.error().describe();
+    EXPECT_EQ(loaded->settings.dataFolder, "/srv/quill/data/");
+}
+
 TEST(Config, BrokenFilesSayWhichRecordIsWrong) {
     const std::string good = fixture("config-four-records.txt");
     const std::string firstTwo = good.substr(0, good.find("3,-2"));

@@ -133,6 +133,9 @@ TEST(Cp1252, CodePageRoundTrip) {
     EXPECT_EQ(utf8ToCp1252("\xE4\xB8\xAD"), "?");   // a character the code page lacks
     EXPECT_EQ(utf8ToCp1252("a\xC3"), "a?");         // a broken sequence
     EXPECT_EQ(utf8ToCp1252("\xF0\x9F\x98\x80"), "?"); // outside the basic plane
+    // Overlong forms and surrogates do not sneak in a quote or a line end.
+    EXPECT_EQ(utf8ToCp1252("\xC0\xA2 \xE0\x80\x8A"), "?? ???"); // one "?" per byte
+    EXPECT_EQ(utf8ToCp1252("\xED\xA0\x80"), "???");
 }
 
 } // namespace

@@ -141,6 +141,11 @@ TEST(Order, ScanFindsTheSameFileNumbersAsAFullRead) {
         for (size_t i = 0; i < table.size(); ++i)
             EXPECT_EQ((*numbers)[i], table.field(i, OrderField::FileNumber).text);
     }
+    // A number written as a literal is taken as the reader takes it.
+    const std::string literal = "#2026-12-07#,#2026-12-08#" + std::string(15, ',') + "\r\n";
+    auto literalNumbers = scanFileNumbers(literal, OrderFile::Pending, "p");
+    ASSERT_TRUE(literalNumbers);
+    EXPECT_EQ(literalNumbers->front(), "2026-12-08");
     auto broken = scanFileNumbers("#2026-12-07#,\"QM1\",\"open", OrderFile::Pending, "p");
     EXPECT_FALSE(broken);
 }

@@ -24,6 +24,15 @@ TEST(Record, WritingRules) {
               "\"Smith, Jones\",.5,150,#2026-12-07 08:30:00#,#2026-12-09#,#TRUE#,#FALSE#,\"\"\r\n");
 }
 
+TEST(Record, TextNeverCarriesADoubleQuoteIntoTheFile) {
+    const Field fields[] = {Field::ofText("O\"Neil"), Field::ofNumber(1)};
+    const std::string bytes = encodeRecord(fields);
+    EXPECT_EQ(bytes, "\"O'Neil\",1\r\n");
+    auto table = readRecords(bytes, 2, "t");
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->field(0, 1).text, "1");
+}
+
 TEST(Record, FixturesReadAndWriteBackByteForByte) {
     const struct {
         const char* name;

@@ -79,6 +79,10 @@ TEST(Values, ShortDatesHaveNoLeadingZeros) {
     EXPECT_FALSE(parseShortDate("3/9/26"));
     EXPECT_FALSE(parseShortDate("3/9/2026*"));
     EXPECT_EQ(formatStatementDate({2026, 3, 9}), "03/09/2026");
+    // Early years keep four digits so that they read back.
+    EXPECT_EQ(formatShortDate({999, 1, 1}), "1/1/0999");
+    EXPECT_EQ(parseShortDate(formatShortDate({999, 1, 1})), (DateTime{999, 1, 1}));
+    EXPECT_EQ(formatStatementDate({999, 12, 31}), "12/31/0999");
 }
 
 } // namespace
