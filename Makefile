@@ -1,7 +1,9 @@
 # The two everyday commands: `make run` and `make test`. Both install what they need first.
-.PHONY: run test deps build bench format clean
+.PHONY: run test deps build demo screenshot bench format clean
 
-DEMO := demo/
+# With no config.txt the program uses the data folder beside it: the demo data.
+PROGRAM_FOLDER := build/dev/src/app/
+DEMO := $(PROGRAM_FOLDER)data/
 FUZZ_SECONDS ?= 10
 
 deps:
@@ -11,10 +13,15 @@ build: deps
 	cmake --preset dev
 	cmake --build --preset dev
 
-# Until the main window exists, running means checking the demo data folder.
-run: build
+run: build demo
+	$(PROGRAM_FOLDER)quillmark
+
+demo: build
 	@[ -d $(DEMO) ] || build/dev/bench/quillmark-generate $(DEMO) 40 30 200 --seed 7
-	build/dev/src/check/quillmark-check $(DEMO)
+	-build/dev/src/check/quillmark-check $(DEMO)
+
+screenshot: demo
+	scripts/screenshot.sh
 
 test: build
 	ctest --preset dev

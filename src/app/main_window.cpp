@@ -39,6 +39,13 @@ template <typename W> W* named(W* widget, const char* name) {
     return widget;
 }
 
+// Fields keep their natural width instead of spanning the whole window.
+QFormLayout* compactForm(QWidget* parent) {
+    auto* form = new QFormLayout(parent);
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
+    return form;
+}
+
 QFrame* separatorLine(const char* name) {
     auto* line = named(new QFrame, name);
     line->setFrameShape(QFrame::HLine);
@@ -140,15 +147,15 @@ void MainWindow::buildNewOrderTab(QWidget* page) {
         return box;
     };
     auto* originator = group(QStringLiteral("ORIGINATOR INFO"));
-    auto* originatorForm = new QFormLayout(originator);
+    auto* originatorForm = compactForm(originator);
     originatorForm->addRow(faceLabel(QStringLiteral("File Number")), txtFileNumb);
     originatorForm->addRow(faceLabel(QStringLiteral("Title Company")), cboTitleCo);
     originatorForm->addRow(faceLabel(QStringLiteral("Law Firm")), cboCustomer);
     auto* property = group(QStringLiteral("PROPERTY INFO"));
-    auto* propertyForm = new QFormLayout(property);
+    auto* propertyForm = compactForm(property);
     propertyForm->addRow(faceLabel(QStringLiteral("Town")), cboTown);
     auto* setup = group(QStringLiteral("SEARCH SETUP"));
-    auto* setupForm = new QFormLayout(setup);
+    auto* setupForm = compactForm(setup);
     setupForm->addRow(faceLabel(QStringLiteral("Search Type")), cboType);
     setupForm->addRow(faceLabel(QStringLiteral("Municipal")), cboMuni);
     setupForm->addRow(faceLabel(QStringLiteral("Due Date")), DTPicker1);
@@ -212,8 +219,12 @@ QFrame* MainWindow::buildSettingsFrame() {
     cboState->addItems({QStringLiteral("Connecticut"), QStringLiteral("Massachusetts")});
     cboState->setCurrentIndex(-1);
     txtDBasePath = box("txtDBasePath");
+    for (QLineEdit* field : {txtCoName, txtAddr1, txtAddr2, txtCSZip, txtPhone, txtFax, txtEmail})
+        field->setMinimumWidth(320);
+    txtDBasePath->setMinimumWidth(440);
     optOutlook = named(new QRadioButton(QStringLiteral("Mail program")), "optOutlook");
     optMAPI = named(new QRadioButton(QStringLiteral("SMTP")), "optMAPI");
+    optMAPI->setChecked(true);
     chkAuto = named(new QCheckBox(QStringLiteral("Automatic Messaging ...")), "chkAuto");
     chkAuto->setToolTip(QStringLiteral(" check this box for ON"));
     for (QWidget* w : std::initializer_list<QWidget*>{optOutlook, optMAPI, chkAuto})
@@ -244,7 +255,7 @@ QFrame* MainWindow::buildSettingsFrame() {
 
     auto* business = new QGroupBox(QStringLiteral(" PROGRAM SETTINGS"));
     markFaceColoured(business);
-    auto* form = new QFormLayout(business);
+    auto* form = compactForm(business);
     form->addRow(faceLabel(QStringLiteral("Company OR Individual Name")), txtCoName);
     form->addRow(faceLabel(QStringLiteral("Address 1")), txtAddr1);
     form->addRow(faceLabel(QStringLiteral("Address 2")), txtAddr2);
@@ -262,8 +273,10 @@ QFrame* MainWindow::buildSettingsFrame() {
     form->addRow(faceLabel(QStringLiteral("Mail")), mail);
     form->addRow(QString(), chkAuto);
     form->addRow(Label12);
-    form->addRow(Slider1);
-    form->addRow(Slider2);
+    for (QSlider* slider : {Slider1, Slider2})
+        slider->setMinimumWidth(320);
+    form->addRow(faceLabel(QStringLiteral("brightness")), Slider1);
+    form->addRow(faceLabel(QStringLiteral("zoom")), Slider2);
 
     auto* schedule = new QVBoxLayout;
     schedule->addWidget(grdService, 1);
@@ -403,7 +416,10 @@ MainWindowParts MainWindow::appearanceParts() {
 }
 
 void MainWindow::prepareScreen() {
-    applyStartupColumnWidths(appearanceParts(), screenMetricsFor(this).logicalDpi);
+    const double dpi = screenMetricsFor(this).logicalDpi;
+    resize(twipsToPixels(kMainWindowBaseSize.width, dpi),
+           twipsToPixels(kMainWindowBaseSize.height, dpi));
+    applyStartupColumnWidths(appearanceParts(), dpi);
 }
 
 void MainWindow::applyBrightness(int position) {
@@ -446,13 +462,28 @@ void MainWindow::onTabChanged(int index) {
     }
 }
 
+void MainWindow::activated() {
+    if (refreshBlocked_ || refreshRunning())
+        return;
+    const bool signedOn = !hooks_.signOnMail || hooks_.signOnMail();
+    if (signedOn)
+        startRefresh();
+}
+
 bool MainWindow::event(QEvent* e) {
-    if (e->type() == QEvent::WindowActivate && !refreshBlocked_ && !refreshRunning()) {
-        const bool signedOn = !hooks_.signOnMail || hooks_.signOnMail();
-        if (signedOn)
-            startRefresh();
-    }
+    if (e->type() == QEvent::WindowActivate)
+        activated();
     return QWidget::event(e);
+}
+
+void MainWindow::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    // A display without a window manager never activates the window; showing it counts.
+    if (!e->spontaneous())
+        QTimer::singleShot(0, this, [this] {
+            if (isVisible())
+                activated();
+        });
 }
 
 void MainWindow::closeEvent(QCloseEvent* e) {

@@ -75,6 +75,7 @@ class MainWindow : public QWidget, private RefreshView {
 
   protected:
     bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -85,6 +86,8 @@ class MainWindow : public QWidget, private RefreshView {
     void buildCompletedTab(QWidget* page);
     QFrame* buildSettingsFrame();
     void onTabChanged(int index);
+    // The window became the active one: sign on to the mail system, then the timer runs.
+    void activated();
     void reportDataAccessError(const Error& error);
     void reportUnexpectedError(const Error& error);
     Settings settingsFromScreen() const;
