@@ -34,8 +34,8 @@ bool isDataAccessError(const Error& error) {
 }
 
 QString dataAccessDescription(const Error& error) {
-    const QString what =
-        error.kind == ErrorKind::PathNotFound ? QStringLiteral("Path not found") : QStringLiteral("File not found");
+    const QString what = error.kind == ErrorKind::PathNotFound ? QStringLiteral("Path not found")
+                                                               : QStringLiteral("File not found");
     return what + ": " + QString::fromStdString(error.file);
 }
 

@@ -66,8 +66,12 @@ QComboBox* pickList(const char* name) {
     return combo;
 }
 
-QString fromDisk(const std::string& bytes) { return QString::fromStdString(cp1252ToUtf8(bytes)); }
-std::string toDisk(const QString& text) { return utf8ToCp1252(text.toStdString()); }
+QString fromDisk(const std::string& bytes) {
+    return QString::fromStdString(cp1252ToUtf8(bytes));
+}
+std::string toDisk(const QString& text) {
+    return utf8ToCp1252(text.toStdString());
+}
 
 } // namespace
 
@@ -77,7 +81,8 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
     setWindowTitle(kDesignedCaption);
     markFaceColoured(this);
 
-    lblDefaults = named(new QLabel(QStringLiteral("Double-Click HERE for defaults")), "lblDefaults");
+    lblDefaults =
+        named(new QLabel(QStringLiteral("Double-Click HERE for defaults")), "lblDefaults");
     lblDefaults->setToolTip(QStringLiteral(" DEFAULT SETTINGS "));
     lblDefaults->installEventFilter(this);
     markFaceColoured(lblDefaults);
@@ -377,9 +382,13 @@ void MainWindow::startRefresh() {
         timer_->start();
 }
 
-void MainWindow::stopRefresh() { timer_->stop(); }
+void MainWindow::stopRefresh() {
+    timer_->stop();
+}
 
-bool MainWindow::refreshRunning() const { return timer_->isActive(); }
+bool MainWindow::refreshRunning() const {
+    return timer_->isActive();
+}
 
 void MainWindow::refreshNow() {
     Status s = refresh_.tick(context_.dataFolder());
@@ -404,10 +413,9 @@ void MainWindow::reportDataAccessError(const Error& error) {
 void MainWindow::reportUnexpectedError(const Error& error) {
     stopRefresh();
     const int number = error.sysErrno != 0 ? error.sysErrno : 1000 + static_cast<int>(error.kind);
-    context_.dialogs->message(this, QMessageBox::Critical, QStringLiteral("Quillmark"),
-                              QStringLiteral("Error %1: %2")
-                                  .arg(number)
-                                  .arg(fromDisk(error.describe())));
+    context_.dialogs->message(
+        this, QMessageBox::Critical, QStringLiteral("Quillmark"),
+        QStringLiteral("Error %1: %2").arg(number).arg(fromDisk(error.describe())));
     QCoreApplication::exit(1);
 }
 
@@ -503,11 +511,17 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
 
 // RefreshView
 
-void MainWindow::showClockLine(const QString& text) { lblNow->setText(text); }
+void MainWindow::showClockLine(const QString& text) {
+    lblNow->setText(text);
+}
 
-QString MainWindow::rememberedTitleCompany() const { return titleCompanyChoice; }
+QString MainWindow::rememberedTitleCompany() const {
+    return titleCompanyChoice;
+}
 
-QString MainWindow::rememberedSearcher() const { return searcherChoice; }
+QString MainWindow::rememberedSearcher() const {
+    return searcherChoice;
+}
 
 void MainWindow::fillTitleCompanies(const QStringList& items, int selected) {
     cboTitleCo->clear();
@@ -545,7 +559,8 @@ void MainWindow::fillServiceGrid(const std::vector<ServiceEntry>& services) {
         grdService->setItem(row, 0, new QTableWidgetItem(fromDisk(entry.code)));
         const auto fee = parseNumber(entry.feeText);
         grdService->setItem(
-            row, 1, new QTableWidgetItem(QString::fromStdString(fee ? formatFee(*fee) : entry.feeText)));
+            row, 1,
+            new QTableWidgetItem(QString::fromStdString(fee ? formatFee(*fee) : entry.feeText)));
         ++row;
     }
 }
@@ -562,6 +577,8 @@ Status MainWindow::runDailyEvents(int tickClock) {
     return hooks_.runDailyEvents ? hooks_.runDailyEvents(tickClock) : okStatus();
 }
 
-void MainWindow::dayChanged(const QDate& today) { DTPicker1->setDate(today); }
+void MainWindow::dayChanged(const QDate& today) {
+    DTPicker1->setDate(today);
+}
 
 } // namespace qm

@@ -11,7 +11,9 @@ namespace qm {
 
 namespace {
 
-QString fromDisk(const std::string& bytes) { return QString::fromStdString(cp1252ToUtf8(bytes)); }
+QString fromDisk(const std::string& bytes) {
+    return QString::fromStdString(cp1252ToUtf8(bytes));
+}
 
 } // namespace
 
@@ -28,7 +30,9 @@ QString attorneyItem(const std::string& line) {
     return fromDisk(f[0]) + " - " + fromDisk(f[1]);
 }
 
-QString searcherItem(const std::string& line) { return fromDisk(splitDirectoryLine(line)[0]); }
+QString searcherItem(const std::string& line) {
+    return fromDisk(splitDirectoryLine(line)[0]);
+}
 
 QStringList sortedPickList(const QString& placeholder, QStringList items) {
     std::stable_sort(items.begin(), items.end(), [](const QString& a, const QString& b) {

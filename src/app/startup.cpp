@@ -103,7 +103,8 @@ bool offerUpgrade(const StartupEnvironment& env) {
         return false;
     const auto answer = env.dialogs->ask(
         nullptr, QMessageBox::Warning, QStringLiteral("  UPGRADE NOTICE"),
-        QStringLiteral("A newer version of Quillmark is available.\nWould you like to upgrade now ???"),
+        QStringLiteral(
+            "A newer version of Quillmark is available.\nWould you like to upgrade now ???"),
         QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
     if (answer != QMessageBox::Yes)
         return false;

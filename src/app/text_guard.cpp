@@ -37,7 +37,9 @@ template <typename Edit> void cleanDocument(Edit* edit) {
 
 } // namespace
 
-QString withoutDoubleQuotes(QString text) { return text.replace('"', '\''); }
+QString withoutDoubleQuotes(QString text) {
+    return text.replace('"', '\'');
+}
 
 TextGuard::TextGuard(QWidget* window) : QObject(window), window_(window) {
     qApp->installEventFilter(this);

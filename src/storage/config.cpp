@@ -36,8 +36,8 @@ Result<std::vector<Field>> readOneRecord(std::string_view bytes, size_t& pos, si
     auto table = readRecords(bytes.substr(pos), count, path, 1);
     if (!table || table->size() == 0) {
         std::string why = table ? "is missing" : "does not read: " + table.error().message;
-        return Error{ErrorKind::BadConfig, path, number, "record " + std::to_string(number) + " " + why,
-                     0};
+        return Error{ErrorKind::BadConfig, path, number,
+                     "record " + std::to_string(number) + " " + why, 0};
     }
     pos += table->rawRecord(0).size();
     return table->fields(0);
@@ -57,7 +57,9 @@ const char* smtpSecurityName(SmtpSecurity security) {
     return "none";
 }
 
-std::string defaultDataFolder(const std::string& programFolder) { return programFolder + "data/"; }
+std::string defaultDataFolder(const std::string& programFolder) {
+    return programFolder + "data/";
+}
 
 std::string normaliseDataFolder(std::string_view typed, const std::string& programFolder) {
     const std::string_view trimmed = trimBlanks(typed);
@@ -115,8 +117,13 @@ Result<LoadedConfig> parseConfig(std::string_view bytes, const std::string& prog
         const auto port = FieldView{m[1].kind, m[1].text}.number();
         if (!port || *port < 1 || *port > 65535)
             return Error{ErrorKind::BadConfig, path, 5, "record 5 has no valid SMTP port", 0};
-        s.mail = {m[0].text, static_cast<int>(*port), securityFromName(m[2].text), m[3].text,
-                  m[4].text, m[5].text, m[6].text};
+        s.mail = {m[0].text,
+                  static_cast<int>(*port),
+                  securityFromName(m[2].text),
+                  m[3].text,
+                  m[4].text,
+                  m[5].text,
+                  m[6].text};
     }
     return out;
 }
@@ -137,10 +144,11 @@ Result<LoadedConfig> loadConfig(const std::string& programFolder) {
 
 std::string encodeConfig(const Settings& s) {
     std::string out;
-    const Field company[] = {Field::ofText(s.company.name),         Field::ofText(s.company.address1),
-                             Field::ofText(s.company.address2),     Field::ofText(s.company.cityStateZip),
-                             Field::ofText(s.company.phone),        Field::ofText(s.company.fax),
-                             Field::ofText(s.company.email)};
+    const Field company[] = {
+        Field::ofText(s.company.name),     Field::ofText(s.company.address1),
+        Field::ofText(s.company.address2), Field::ofText(s.company.cityStateZip),
+        Field::ofText(s.company.phone),    Field::ofText(s.company.fax),
+        Field::ofText(s.company.email)};
     appendEncodedRecord(out, company);
     const Field state[] = {Field::ofText(s.operatingState)};
     appendEncodedRecord(out, state);
@@ -150,9 +158,12 @@ std::string encodeConfig(const Settings& s) {
     const Field folder[] = {Field::ofText(s.dataFolder)};
     appendEncodedRecord(out, folder);
     const MailTransport& m = s.mail;
-    const Field mail[] = {Field::ofText(m.smtpHost),      Field::ofNumber(m.smtpPort),
-                          Field::ofText(smtpSecurityName(m.security)), Field::ofText(m.user),
-                          Field::ofText(m.password),      Field::ofText(m.senderAddress),
+    const Field mail[] = {Field::ofText(m.smtpHost),
+                          Field::ofNumber(m.smtpPort),
+                          Field::ofText(smtpSecurityName(m.security)),
+                          Field::ofText(m.user),
+                          Field::ofText(m.password),
+                          Field::ofText(m.senderAddress),
                           Field::ofText(m.mailProgram)};
     appendEncodedRecord(out, mail);
     return out;

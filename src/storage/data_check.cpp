@@ -6,8 +6,8 @@
 
 #include <dirent.h>
 #include <map>
-#include <optional>
 #include <memory>
+#include <optional>
 
 namespace qm {
 
@@ -91,9 +91,15 @@ class FolderChecker {
 
     void countOrders(OrderFile file, size_t count) {
         switch (file) {
-        case OrderFile::Pending: report_.pendingOrders = count; break;
-        case OrderFile::Completed: report_.completedOrders = count; break;
-        case OrderFile::Archives: report_.archivedOrders = count; break;
+        case OrderFile::Pending:
+            report_.pendingOrders = count;
+            break;
+        case OrderFile::Completed:
+            report_.completedOrders = count;
+            break;
+        case OrderFile::Archives:
+            report_.archivedOrders = count;
+            break;
         }
     }
 

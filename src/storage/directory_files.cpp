@@ -85,7 +85,8 @@ std::vector<std::string> splitLines(std::string_view bytes) {
             break;
         }
         lines.emplace_back(bytes.substr(pos, end - pos));
-        pos = end + (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1);
+        pos =
+            end + (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1);
     }
     return lines;
 }

@@ -174,8 +174,8 @@ Status writeWholeFile(const std::string& path, std::string_view bytes, unsigned 
 namespace {
 
 // Writes bytes to `temporary`, then renames it over path.
-Status replaceThrough(const std::string& temporary, const std::string& path,
-                      std::string_view bytes, unsigned mode) {
+Status replaceThrough(const std::string& temporary, const std::string& path, std::string_view bytes,
+                      unsigned mode) {
     if (Status written = writeWholeFile(temporary, bytes, mode); !written)
         return written;
     // The mode is applied again because an older ".new" file keeps its own.

@@ -8,10 +8,10 @@ namespace qm {
 namespace {
 
 constexpr const char* kFieldNames[kOrderFieldCount] = {
-    "EnteredAt", "FileNumber", "TitleCompany", "Customer",    "PropertyAddress1",
-    "PropertyAddress2", "Town", "CurrentOwner", "SearchType", "MuniSearch",
-    "DueDate", "Searcher", "EnteredBy", "BaseFee", "MuniFee",
-    "NotesLog", "MessagesLog", "CompletedAt", "CopyCosts", "StatementNumber",
+    "EnteredAt",        "FileNumber",  "TitleCompany", "Customer",   "PropertyAddress1",
+    "PropertyAddress2", "Town",        "CurrentOwner", "SearchType", "MuniSearch",
+    "DueDate",          "Searcher",    "EnteredBy",    "BaseFee",    "MuniFee",
+    "NotesLog",         "MessagesLog", "CompletedAt",  "CopyCosts",  "StatementNumber",
     "StatementDate"};
 
 std::vector<Field> emptyFields(OrderFile file) {
@@ -29,7 +29,9 @@ std::string twoDigits(int v) {
     return buf;
 }
 
-bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
+bool isLineEnd(char c) {
+    return c == '\r' || c == '\n';
+}
 
 // Skips one field and its delimiter; returns nullptr when the bytes do not form a field.
 // `last` tells that a line end (or the end of the bytes) must follow.
@@ -57,7 +59,9 @@ const char* skipField(const char* p, const char* end, bool last) {
 
 } // namespace
 
-const char* orderFieldName(OrderField field) { return kFieldNames[static_cast<size_t>(field)]; }
+const char* orderFieldName(OrderField field) {
+    return kFieldNames[static_cast<size_t>(field)];
+}
 
 const char* orderFileName(OrderFile file) {
     switch (file) {
@@ -108,7 +112,9 @@ std::optional<DueDate> OrderRecord::dueDate() const {
     return parseDueDate({f.kind, f.text});
 }
 
-void OrderRecord::setDueDate(const DueDate& due) { set(OrderField::DueDate, encodeDueDate(due)); }
+void OrderRecord::setDueDate(const DueDate& due) {
+    set(OrderField::DueDate, encodeDueDate(due));
+}
 
 std::string OrderRecord::searcherName() const {
     const std::string& s = text(OrderField::Searcher);
@@ -124,9 +130,13 @@ std::optional<double> OrderRecord::number(OrderField f) const {
     return FieldView{v.kind, v.text}.number();
 }
 
-std::string OrderRecord::encode() const { return encodeRecord(fields_); }
+std::string OrderRecord::encode() const {
+    return encodeRecord(fields_);
+}
 
-std::optional<DateTime> parseEnteredAt(const FieldView& field) { return field.date(); }
+std::optional<DateTime> parseEnteredAt(const FieldView& field) {
+    return field.date();
+}
 
 std::optional<DueDate> parseDueDate(const FieldView& field) {
     if (field.kind == FieldKind::Date) {
@@ -307,8 +317,8 @@ Result<std::vector<std::string>> allFileNumbers(const std::string& dataFolder) {
 }
 
 long generatedNumberOf(std::string_view fileNumber) {
-    std::string_view tail = fileNumber.size() > 5 ? fileNumber.substr(fileNumber.size() - 5)
-                                                  : fileNumber;
+    std::string_view tail =
+        fileNumber.size() > 5 ? fileNumber.substr(fileNumber.size() - 5) : fileNumber;
     long value = 0;
     for (char c : tail) {
         if (c < '0' || c > '9')
@@ -329,8 +339,7 @@ std::string nextGeneratedFileNumber(const std::vector<std::string>& fileNumbers)
     return buf;
 }
 
-std::string formatLogEntry(const DateTime& when, std::string_view text,
-                           std::string_view initials) {
+std::string formatLogEntry(const DateTime& when, std::string_view text, std::string_view initials) {
     std::string out = "\r\n";
     out += twoDigits(when.month) + "/" + twoDigits(when.day) + " " + twoDigits(when.hour) + ":" +
            twoDigits(when.minute) + "  ";

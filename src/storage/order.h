@@ -39,8 +39,8 @@ inline constexpr size_t kOrderFieldCount = 21;
 const char* orderFieldName(OrderField field);
 
 enum class OrderFile { Pending, Completed, Archives };
-inline constexpr std::array<OrderFile, 3> kAllOrderFiles = {OrderFile::Pending, OrderFile::Completed,
-                                                           OrderFile::Archives};
+inline constexpr std::array<OrderFile, 3> kAllOrderFiles = {
+    OrderFile::Pending, OrderFile::Completed, OrderFile::Archives};
 const char* orderFileName(OrderFile file); // "Pending.fil", ...
 size_t orderFieldCount(OrderFile file);    // 17, 19, 21
 

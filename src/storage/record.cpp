@@ -7,8 +7,12 @@ namespace qm {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool isLineEnd(char c) {
+    return c == '\r' || c == '\n';
+}
 
 std::string_view trimRight(std::string_view s) {
     while (!s.empty() && isBlank(s.back()))
@@ -112,10 +116,9 @@ Result<RecordTable> readRecords(std::string_view bytes, size_t fieldsPerRecord,
         return Error{ErrorKind::BadRecord, fileName, record, what, 0};
     };
     auto addSpan = [&](size_t begin, size_t length, FieldKind kind) {
-        table.spans_.push_back(
-            {static_cast<std::uint32_t>(begin),
-             static_cast<std::uint32_t>(length) |
-                 (static_cast<std::uint32_t>(kind) << RecordTable::kKindShift)});
+        table.spans_.push_back({static_cast<std::uint32_t>(begin),
+                                static_cast<std::uint32_t>(length) |
+                                    (static_cast<std::uint32_t>(kind) << RecordTable::kKindShift)});
     };
     // After a quoted or #literal# field: anything up to the next comma or line end is dropped.
     auto skipToDelimiter = [&] {
@@ -142,8 +145,7 @@ Result<RecordTable> readRecords(std::string_view bytes, size_t fieldsPerRecord,
             if (c == '"') {
                 const void* close = std::memchr(data + pos + 1, '"', n - pos - 1);
                 if (!close)
-                    return fail("quoted text of field " + std::to_string(f + 1) +
-                                " is not closed");
+                    return fail("quoted text of field " + std::to_string(f + 1) + " is not closed");
                 const size_t end = static_cast<size_t>(static_cast<const char*>(close) - data);
                 if (end - pos - 1 > RecordTable::kLengthMask)
                     return fail("field " + std::to_string(f + 1) + " is too long");
@@ -180,9 +182,8 @@ Result<RecordTable> readRecords(std::string_view bytes, size_t fieldsPerRecord,
             const bool last = f + 1 == fieldsPerRecord;
             if (pos >= n) {
                 if (!last)
-                    return fail("the file ends inside the record (field " +
-                                std::to_string(f + 2) + " of " +
-                                std::to_string(fieldsPerRecord) + " missing)");
+                    return fail("the file ends inside the record (field " + std::to_string(f + 2) +
+                                " of " + std::to_string(fieldsPerRecord) + " missing)");
             } else if (data[pos] == ',') {
                 if (last)
                     return fail("the record has more than " + std::to_string(fieldsPerRecord) +

@@ -5,8 +5,8 @@
 #include "result.h"
 #include "values.h"
 
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>

@@ -18,8 +18,8 @@ enum class ErrorKind {
 
 struct Error {
     ErrorKind kind = ErrorKind::Io;
-    std::string file;  // path of the file concerned, may be empty
-    long record = 0;   // 1-based record or line number, 0 when not about one record
+    std::string file; // path of the file concerned, may be empty
+    long record = 0;  // 1-based record or line number, 0 when not about one record
     std::string message;
     int sysErrno = 0; // errno of the failing call, 0 when not a system error
 
@@ -52,6 +52,8 @@ template <typename T> class [[nodiscard]] Result {
 
 struct Ok {};
 using Status = Result<Ok>;
-inline Status okStatus() { return Ok{}; }
+inline Status okStatus() {
+    return Ok{};
+}
 
 } // namespace qm

@@ -66,7 +66,9 @@ class DataRefreshTest : public ::testing::Test {
         ASSERT_TRUE(writeWholeFile(folder + name, bytes));
         // Distinct, explicit times: a write within the same tick must still be seen.
         const time_t when = static_cast<time_t>(1'700'000'000 + (++writes) * 10 - ageSeconds);
-        struct utimbuf times {when, when};
+        struct utimbuf times {
+            when, when
+        };
         ::utime((folder + name).c_str(), &times);
     }
 

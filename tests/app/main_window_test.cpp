@@ -7,8 +7,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QTableView>
-#include <QTableWidget>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDateEdit>
@@ -18,6 +16,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableView>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -48,7 +48,9 @@ class MainWindowTest : public ::testing::Test {
     void put(const std::string& name, const std::string& bytes) {
         ASSERT_TRUE(writeWholeFile(data + name, bytes));
         const time_t when = static_cast<time_t>(1'700'000'000 + (++writes) * 10);
-        struct utimbuf times {when, when};
+        struct utimbuf times {
+            when, when
+        };
         ::utime((data + name).c_str(), &times);
     }
     MainWindow& start(const std::string& config = "") {
@@ -74,8 +76,9 @@ class MainWindowTest : public ::testing::Test {
     std::unique_ptr<MainWindow> window;
 };
 
-const char* kConfig = "\"North Abstract llc\",\"1 Court Sq\",\"\",\"Hartford, CT\",\"p\",\"f\",\"e\"\r\n"
-                      "\"Massachusetts\"\r\n0,0,1,#TRUE#\r\n\"\"\r\n";
+const char* kConfig =
+    "\"North Abstract llc\",\"1 Court Sq\",\"\",\"Hartford, CT\",\"p\",\"f\",\"e\"\r\n"
+    "\"Massachusetts\"\r\n0,0,1,#TRUE#\r\n\"\"\r\n";
 
 TEST_F(MainWindowTest, StartUpAppliesTheSettings) {
     MainWindow& w = start(kConfig);

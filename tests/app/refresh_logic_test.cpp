@@ -12,7 +12,8 @@ TEST(PickLists, ItemTextsOfDirectoryLines) {
     EXPECT_EQ(attorneyItem("Baker & Lane _ Ann Cole _ 1 A St _  _ Lee, MA _  _ f _ e"),
               "Baker & Lane - Ann Cole");
     EXPECT_EQ(searcherItem("Tom Reed _  _  _  _  _ 4135550111 _ Verizon _ t@r"), "Tom Reed");
-    EXPECT_EQ(searcherItem("Ren\xE9 Roy _  _  _  _  _ c _ Sprint _ e"), QString::fromUtf8("René Roy"));
+    EXPECT_EQ(searcherItem("Ren\xE9 Roy _  _  _  _  _ c _ Sprint _ e"),
+              QString::fromUtf8("René Roy"));
 }
 
 TEST(PickLists, SortedWithoutRegardToCaseAfterThePlaceholder) {
@@ -29,7 +30,10 @@ TEST(PickLists, RestoringTheRememberedChoice) {
     const struct {
         const char* remembered;
         int selected;
-    } cases[] = {{"", 0}, {"Bay - Boston", 2}, {"Acme - Lee", 1}, {"Gone - Nowhere", -1},
+    } cases[] = {{"", 0},
+                 {"Bay - Boston", 2},
+                 {"Acme - Lee", 1},
+                 {"Gone - Nowhere", -1},
                  {"< select title company >", -1}};
     for (const auto& c : cases)
         EXPECT_EQ(restoredChoice(list, c.remembered), c.selected) << c.remembered;
@@ -64,8 +68,7 @@ TEST(Refresh, TickClockTakesTheTimeOnTheFirstTickOfADay) {
 
 TEST(Refresh, WindowTitleEndsWithTheCompanyInUpperCaseOnce) {
     const QString once = windowTitleFor(kDesignedCaption, "North Abstract llc");
-    EXPECT_EQ(once,
-              "Quillmark - v 1.30 - Search Order Management Console  -  NORTH ABSTRACT LLC");
+    EXPECT_EQ(once, "Quillmark - v 1.30 - Search Order Management Console  -  NORTH ABSTRACT LLC");
     EXPECT_EQ(windowTitleFor(once, "Bay Search"),
               "Quillmark - v 1.30 - Search Order Management Console  -  BAY SEARCH");
     EXPECT_EQ(kDesignedCaption.size(), 52);

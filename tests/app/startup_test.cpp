@@ -82,15 +82,13 @@ TEST_F(StartupTest, CommandLine) {
         QStringList arguments;
         EntryOutcome outcome;
         int upgrades;
-    } cases[] = {{{}, EntryOutcome::Continue, 0},
-                 {{"/upg"}, EntryOutcome::End, 1},
-                 {{"/UPG"}, EntryOutcome::End, 1},
-                 {{"/Upg"}, EntryOutcome::End, 1},
-                 {{"/x"}, EntryOutcome::End, 0},
-                 {{"/upg", "/x"}, EntryOutcome::End, 0}};
+    } cases[] = {{{}, EntryOutcome::Continue, 0},  {{"/upg"}, EntryOutcome::End, 1},
+                 {{"/UPG"}, EntryOutcome::End, 1}, {{"/Upg"}, EntryOutcome::End, 1},
+                 {{"/x"}, EntryOutcome::End, 0},   {{"/upg", "/x"}, EntryOutcome::End, 0}};
     for (const auto& c : cases) {
         launcher.started.clear();
-        EXPECT_EQ(runEntryStage(env, c.arguments), c.outcome) << c.arguments.join(' ').toStdString();
+        EXPECT_EQ(runEntryStage(env, c.arguments), c.outcome)
+            << c.arguments.join(' ').toStdString();
         ASSERT_EQ(launcher.started.size(), c.upgrades);
         if (c.upgrades) {
             EXPECT_EQ(launcher.started[0], folder + "upmender /Quillmark:quillmark");
@@ -116,6 +114,15 @@ TEST_F(StartupTest, AFolderThatCannotBeChangedEndsWithAMessage) {
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].icon, QMessageBox::Critical);
     EXPECT_TRUE(dialogs.shown()[0].text.contains("write access"));
+}
+
+TEST_F(StartupTest, AProgramFolderThatCannotBeWrittenToEndsStartUp) {
+    // Even root cannot create a file in a folder that is not there.
+    env.programFolder = folder + "gone/";
+    EXPECT_EQ(runEntryStage(env, {}), EntryOutcome::End);
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].title, " Write Access Needed - Quillmark");
+    EXPECT_TRUE(dialogs.shown()[0].text.contains(folder + "gone/"));
 }
 
 TEST_F(StartupTest, RealProgramEndsSilentlyOnAnUnknownArgumentAndStartsTheUpgradeOnUpg) {
@@ -166,14 +173,16 @@ class VersionServer {
             QTcpSocket* socket = server_.nextPendingConnection();
             QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
                 socket->readAll();
-                socket->write("HTTP/1.1 200 OK\r\nContent-Length: " +
-                              QByteArray::number(body_.size()) + "\r\nConnection: close\r\n\r\n" +
-                              body_);
+                socket->write(
+                    "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body_.size()) +
+                    "\r\nConnection: close\r\n\r\n" + body_);
                 socket->disconnectFromHost();
             });
         });
     }
-    QUrl url() const { return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(server_.serverPort())); }
+    QUrl url() const {
+        return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(server_.serverPort()));
+    }
 
   private:
     QByteArray body_;
@@ -205,8 +214,9 @@ TEST_F(StartupTest, AnUpgradeIsOfferedOnlyForALaterRelease) {
         ASSERT_EQ(dialogs.shown().size(), c.offered ? 1u : 0u);
         if (c.offered) {
             EXPECT_EQ(dialogs.shown()[0].title, "  UPGRADE NOTICE");
-            EXPECT_EQ(dialogs.shown()[0].text,
-                      "A newer version of Quillmark is available.\nWould you like to upgrade now ???");
+            EXPECT_EQ(
+                dialogs.shown()[0].text,
+                "A newer version of Quillmark is available.\nWould you like to upgrade now ???");
         }
         EXPECT_EQ(launcher.started.size(), c.ends ? 1 : 0);
     }

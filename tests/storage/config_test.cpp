@@ -123,8 +123,10 @@ TEST(Config, DataPathBoxIsNormalised) {
     const struct {
         const char* typed;
         const char* stored;
-    } cases[] = {{"/srv/data", "/srv/data/"}, {"/srv/data/", "/srv/data/"},
-                 {"  /srv/d  ", "/srv/d/"},   {"", "/prog/data/"},
+    } cases[] = {{"/srv/data", "/srv/data/"},
+                 {"/srv/data/", "/srv/data/"},
+                 {"  /srv/d  ", "/srv/d/"},
+                 {"", "/prog/data/"},
                  {"   ", "/prog/data/"}};
     for (const auto& c : cases)
         EXPECT_EQ(normaliseDataFolder(c.typed, "/prog/"), c.stored) << '"' << c.typed << '"';

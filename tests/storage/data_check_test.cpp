@@ -18,8 +18,8 @@ using test::TempFolder;
 void writeSoundFolder(const std::string& folder) {
     put(folder + "Pending.fil",
         fixture("pending-three-line-note.fil") + fixture("pending-edited-billed-in-advance.fil"));
-    auto pending = parseOrderTable(OrderFile::Pending,
-                                   fixture("pending-edited-billed-in-advance.fil"), "p");
+    auto pending =
+        parseOrderTable(OrderFile::Pending, fixture("pending-edited-billed-in-advance.fil"), "p");
     OrderRecord copy = pending->record(1).movedTo(OrderFile::Completed);
     copy.set(OrderField::CompletedAt, Field::ofDate({2026, 12, 1, 10, 0, 0}));
     put(folder + "Completed.fil", fixture("completed-fractional-fees.fil") + copy.encode());
@@ -27,9 +27,10 @@ void writeSoundFolder(const std::string& folder) {
     put(folder + "Companies.lst", fixture("companies-empty-optional-fields.lst"));
     put(folder + "Attorneys.lst", "Baker & Lane _ Ann Cole _ 1 A St _  _ Lee, MA 01238 _  _ f _ "
                                   "a@b.example\r\n");
-    put(folder + "Searchers.lst", "Tom Reed _  _  _  _  _ (413) 555-0111 _ Verizon _ t@r.example\r\n"
-                                  "Ann Quill _ 2 B St _  _  _  _ (413) 555-0112 _ T-Mobile _ "
-                                  "a@q.example\r\n");
+    put(folder + "Searchers.lst",
+        "Tom Reed _  _  _  _  _ (413) 555-0111 _ Verizon _ t@r.example\r\n"
+        "Ann Quill _ 2 B St _  _  _  _ (413) 555-0112 _ T-Mobile _ "
+        "a@q.example\r\n");
     put(folder + "Services.dat", fixture("services-fee-forms.dat"));
     put(folder + "Billing.adr", fixture("billing-two-overrides.adr"));
     (void)prepareWorkspace(folder);
@@ -71,14 +72,13 @@ TEST(DataCheck, EachDefectOfABrokenCopyIsReported) {
          "Searchers.lst: the file is missing"},
         {"leftover temporary file", [](auto& d) { put(d + "Pending.new", "x"); },
          "Pending.new: a temporary file was left"},
-        {"file ends inside a record", [](auto& d) { appendTo(d + "Archives.fil", "\"QM9\",1\r\n"); },
+        {"file ends inside a record",
+         [](auto& d) { appendTo(d + "Archives.fil", "\"QM9\",1\r\n"); },
          "Archives.fil, record 2: the file ends inside the record"},
         {"wrong field kind", [](auto& d) { replaceIn(d + "Archives.fil", ",150,", ",\"150\","); },
          "Archives.fil, record 1: BaseFee is not a number"},
         {"number used twice",
-         [](auto& d) {
-             appendTo(d + "Archives.fil", test::contentOf(d + "Archives.fil"));
-         },
+         [](auto& d) { appendTo(d + "Archives.fil", test::contentOf(d + "Archives.fil")); },
          "Archives.fil, record 2: FileNumber QM00007 is used twice (first in Archives.fil, "
          "record 1)"},
         {"copy billed in advance without its marker",
@@ -93,11 +93,9 @@ TEST(DataCheck, EachDefectOfABrokenCopyIsReported) {
         {"fee that is no number",
          [](auto& d) { replaceIn(d + "Services.dat", "\".50\"", "\"half\""); },
          "Services.dat, record 2: the fee \"half\" is not a number"},
-        {"missing rates folder",
-         [](auto& d) { std::filesystem::remove_all(d + "customrates"); },
+        {"missing rates folder", [](auto& d) { std::filesystem::remove_all(d + "customrates"); },
          "customrates: the folder is missing"},
-        {"unreadable rate file",
-         [](auto& d) { put(d + "customrates/Acme.rte", "\"R.Full\",\"1"); },
+        {"unreadable rate file", [](auto& d) { put(d + "customrates/Acme.rte", "\"R.Full\",\"1"); },
          "customrates/Acme.rte, record 1: quoted text of field 2 is not closed"},
         {"override without four lines",
          [](auto& d) { appendTo(d + "Billing.adr", "Bay Title_Bay_Rd\r\n"); },

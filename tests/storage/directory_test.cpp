@@ -12,8 +12,9 @@ using test::fixture;
 using test::TempFolder;
 
 TEST(Directory, EmptyOptionalFieldsLeaveTwoBlanksBetweenSeparators) {
-    const DirectoryFields company = {"Acme Title Co", "100 State St", "", "Springfield, MA 01103",
-                                     "", "(413) 555-0101", "orders@acme.example", ""};
+    const DirectoryFields company = {
+        "Acme Title Co",  "100 State St",        "", "Springfield, MA 01103", "",
+        "(413) 555-0101", "orders@acme.example", ""};
     const std::string line = joinDirectoryLine(company);
     EXPECT_EQ(line, "Acme Title Co _ 100 State St _  _ Springfield, MA 01103 _  _ (413) 555-0101 "
                     "_ orders@acme.example _ ");
@@ -29,12 +30,16 @@ TEST(Directory, SplittingOddLines) {
         DirectoryFields fields;
         size_t separators;
     } cases[] = {
-        {"attorney without firm", "Ann Cole _ Ann Cole _ 1 A St _  _ Lee, MA _  _ f _ e",
-         {"Ann Cole", "Ann Cole", "1 A St", "", "Lee, MA", "", "f", "e"}, 7},
+        {"attorney without firm",
+         "Ann Cole _ Ann Cole _ 1 A St _  _ Lee, MA _  _ f _ e",
+         {"Ann Cole", "Ann Cole", "1 A St", "", "Lee, MA", "", "f", "e"},
+         7},
         {"too few separators", "A _ B", {"A", "B", "", "", "", "", "", ""}, 1},
         {"empty line", "", {"", "", "", "", "", "", "", ""}, 0},
-        {"last separator without its blank", "A _ B _ C _ D _ E _ F _ G _",
-         {"A", "B", "C", "D", "E", "F", "G", ""}, 7},
+        {"last separator without its blank",
+         "A _ B _ C _ D _ E _ F _ G _",
+         {"A", "B", "C", "D", "E", "F", "G", ""},
+         7},
         {"underscore without blanks", "A_B _ C", {"", "", "C", "", "", "", "", ""}, 1},
     };
     for (const auto& c : cases) {
@@ -44,8 +49,7 @@ TEST(Directory, SplittingOddLines) {
 }
 
 TEST(Directory, LinesSplitOnEveryLineEndForm) {
-    EXPECT_EQ(splitLines("a\r\nb\nc\r\n\r\nd"),
-              (std::vector<std::string>{"a", "b", "c", "", "d"}));
+    EXPECT_EQ(splitLines("a\r\nb\nc\r\n\r\nd"), (std::vector<std::string>{"a", "b", "c", "", "d"}));
     EXPECT_TRUE(splitLines("").empty());
 }
 
@@ -72,7 +76,8 @@ TEST_F(DirectoryFiles, RemoveDropsEveryEqualLineAndNothingElse) {
 TEST_F(DirectoryFiles, ReplaceAndAppend) {
     ASSERT_TRUE(replaceAttorneyEntry(*lock, "A _ 1", "A _ 9"));
     ASSERT_TRUE(appendDirectoryEntry(*lock, DirectoryKind::Attorneys, "D _ 4"));
-    EXPECT_EQ(contentOf(folder.file("Attorneys.lst")), "A _ 9\r\nB _ 2\r\nA _ 9\r\nC _ 3\r\nD _ 4\r\n");
+    EXPECT_EQ(contentOf(folder.file("Attorneys.lst")),
+              "A _ 9\r\nB _ 2\r\nA _ 9\r\nC _ 3\r\nD _ 4\r\n");
     auto lines = readDirectoryFile(*lock, DirectoryKind::Attorneys);
     ASSERT_TRUE(lines);
     EXPECT_EQ(lines->size(), 5u);
@@ -83,7 +88,8 @@ TEST_F(DirectoryFiles, ReplaceAndAppend) {
 
 TEST_F(DirectoryFiles, FeeScheduleIsWrittenInRowOrderWithoutEmptyCodes) {
     ASSERT_TRUE(writeFeeSchedule(
-        *lock, {{" R.Full ", 150}, {"  ", 20}, {"M.Water", 0.5}, {"C.Copy", 0}, {"R-2 Ownr", 1234}}));
+        *lock,
+        {{" R.Full ", 150}, {"  ", 20}, {"M.Water", 0.5}, {"C.Copy", 0}, {"R-2 Ownr", 1234}}));
     EXPECT_EQ(contentOf(folder.file("Services.dat")), fixture("services-fee-forms.dat"));
     auto entries = readFeeSchedule(folder.path());
     ASSERT_TRUE(entries);

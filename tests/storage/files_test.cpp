@@ -2,9 +2,9 @@
 #include "files.h"
 #include "test_support.h"
 
+#include <atomic>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <atomic>
 #include <thread>
 
 namespace qm {
@@ -130,8 +130,8 @@ TEST(Cp1252, CodePageRoundTrip) {
         EXPECT_EQ(utf8ToCp1252(c.utf8), c.bytes);
     }
     EXPECT_EQ(cp1252ToUtf8("\x81"), "\xEF\xBF\xBD");
-    EXPECT_EQ(utf8ToCp1252("\xE4\xB8\xAD"), "?");   // a character the code page lacks
-    EXPECT_EQ(utf8ToCp1252("a\xC3"), "a?");         // a broken sequence
+    EXPECT_EQ(utf8ToCp1252("\xE4\xB8\xAD"), "?");     // a character the code page lacks
+    EXPECT_EQ(utf8ToCp1252("a\xC3"), "a?");           // a broken sequence
     EXPECT_EQ(utf8ToCp1252("\xF0\x9F\x98\x80"), "?"); // outside the basic plane
     // Overlong forms and surrogates do not sneak in a quote or a line end.
     EXPECT_EQ(utf8ToCp1252("\xC0\xA2 \xE0\x80\x8A"), "?? ???"); // one "?" per byte

@@ -57,7 +57,7 @@ TEST(Record, FieldsKeepTheirLiteralKind) {
     const std::string bytes = "#2026-12-07#,\"7\",7,#TRUE#,\"2026-12-07\",abc\r\n";
     auto table = readRecords(bytes, 6, "t");
     ASSERT_TRUE(table);
-    const FieldKind kinds[] = {FieldKind::Date, FieldKind::Text, FieldKind::Number,
+    const FieldKind kinds[] = {FieldKind::Date,    FieldKind::Text, FieldKind::Number,
                                FieldKind::Boolean, FieldKind::Text, FieldKind::Bare};
     for (size_t i = 0; i < 6; ++i)
         EXPECT_EQ(table->field(0, i).kind, kinds[i]) << i;

@@ -9,7 +9,7 @@ TEST(Values, NumbersAreWrittenWithOnlyTheDecimalsNeeded) {
     const struct {
         double value;
         const char* written;
-    } cases[] = {{150, "150"}, {35.5, "35.5"},   {0.5, ".5"},     {-0.25, "-.25"},
+    } cases[] = {{150, "150"}, {35.5, "35.5"},   {0.5, ".5"},      {-0.25, "-.25"},
                  {0, "0"},     {-0.0, "0"},      {1234.0, "1234"}, {12.3456, "12.3456"},
                  {0.1, ".1"},  {1e6, "1000000"}, {-3, "-3"}};
     for (const auto& c : cases)
@@ -26,9 +26,9 @@ TEST(Values, NumberParsing) {
     const struct {
         const char* text;
         std::optional<double> value;
-    } cases[] = {{"150", 150},  {".5", 0.5},    {"-.25", -0.25}, {"+7", 7},      {"35.", 35},
-                 {"1e3", 1000}, {"", {}},       {".", {}},       {"-", {}},      {"1,5", {}},
-                 {"12a", {}},   {"1e", {}},     {" 5", {}},      {"1e999", {}},  {"0x10", {}}};
+    } cases[] = {{"150", 150},  {".5", 0.5}, {"-.25", -0.25}, {"+7", 7},     {"35.", 35},
+                 {"1e3", 1000}, {"", {}},    {".", {}},       {"-", {}},     {"1,5", {}},
+                 {"12a", {}},   {"1e", {}},  {" 5", {}},      {"1e999", {}}, {"0x10", {}}};
     for (const auto& c : cases)
         EXPECT_EQ(parseNumber(c.text), c.value) << '"' << c.text << '"';
 }
@@ -37,7 +37,7 @@ TEST(Values, FeesUseTheTwoDecimalForm) {
     const struct {
         double fee;
         const char* written;
-    } cases[] = {{150, "150.00"}, {0.5, ".50"}, {0, ".00"}, {-0.0, ".00"},
+    } cases[] = {{150, "150.00"},   {0.5, ".50"},    {0, ".00"},       {-0.0, ".00"},
                  {1234, "1234.00"}, {-0.25, "-.25"}, {35.555, "35.55"}};
     for (const auto& c : cases)
         EXPECT_EQ(formatFee(c.fee), c.written) << c.fee;
@@ -53,14 +53,16 @@ TEST(Values, WholeDollarFeesRoundHalvesToEven) {
 }
 
 TEST(Values, DateLiteralsReadBackAsWritten) {
-    const char* sound[] = {"2026-12-07", "2026-12-07 08:30:00", "2024-02-29", "1999-01-01 23:59:59"};
+    const char* sound[] = {"2026-12-07", "2026-12-07 08:30:00", "2024-02-29",
+                           "1999-01-01 23:59:59"};
     for (const char* text : sound) {
         const auto d = parseDateLiteral(text);
         ASSERT_TRUE(d) << text;
         EXPECT_EQ(formatDateLiteral(*d), text);
     }
-    const char* broken[] = {"2026-13-01", "2025-02-29", "2026-12-7",  "2026-12-07 8:30:00",
-                            "2026-12-07 24:00:00", "2026/12/07", "2026-12-07 ", ""};
+    const char* broken[] = {
+        "2026-13-01",          "2025-02-29", "2026-12-7",   "2026-12-07 8:30:00",
+        "2026-12-07 24:00:00", "2026/12/07", "2026-12-07 ", ""};
     for (const char* text : broken)
         EXPECT_FALSE(parseDateLiteral(text)) << text;
 }
