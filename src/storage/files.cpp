@@ -120,7 +120,8 @@ Result<std::string> readWholeFile(const std::string& path) {
     if (S_ISDIR(st.st_mode))
         return Error{ErrorKind::Io, path, 0, "is a folder, not a file", EISDIR};
     std::string out;
-    out.resize(static_cast<size_t>(st.st_size));
+    // One spare byte: read() then reports the end without the buffer growing (and being copied).
+    out.resize(static_cast<size_t>(st.st_size) + 1);
     size_t have = 0;
     for (;;) {
         if (have == out.size())

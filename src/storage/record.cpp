@@ -1,5 +1,6 @@
 #include "record.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -126,6 +127,7 @@ Result<RecordTable> readRecords(std::string_view bytes, size_t fieldsPerRecord,
             ++pos;
     };
 
+    constexpr long kSampleRecords = 256;
     table.recordBounds_.push_back(0);
     while (pos < n && static_cast<size_t>(record) < maxRecords) {
         size_t ahead = pos;
@@ -196,6 +198,15 @@ Result<RecordTable> readRecords(std::string_view bytes, size_t fieldsPerRecord,
             }
         }
         table.recordBounds_.push_back(static_cast<std::uint32_t>(pos));
+        if (record == kSampleRecords && pos < n) {
+            // Size the tables from the first records: growing copies them, and the old and the
+            // new table are both held meanwhile. Capped at about two bytes per byte of file in
+            // case the first records are unusually short; room not used is never touched.
+            const size_t estimate = n / pos * static_cast<size_t>(record) * 9 / 8;
+            const size_t expected = std::min(estimate, n / (4 * fieldsPerRecord)) + kSampleRecords;
+            table.spans_.reserve(expected * fieldsPerRecord);
+            table.recordBounds_.reserve(expected + 1);
+        }
     }
     return table;
 }
