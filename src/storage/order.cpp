@@ -399,18 +399,21 @@ Result<std::vector<std::string>> scanFileNumbers(std::string_view bytes, OrderFi
             const size_t pos = b + static_cast<size_t>(__builtin_ctzll(delimiters));
             delimiters &= delimiters - 1;
             if (field == 1) {
+                // A CR LF ends the field at its CR.
+                const size_t end =
+                    data[pos] == '\n' && pos > fieldStart && data[pos - 1] == '\r' ? pos - 1 : pos;
                 size_t s = fieldStart;
-                while (s < pos && isBlank(data[s]))
+                while (s < end && isBlank(data[s]))
                     ++s;
-                if (s < pos && data[s] == '#') {
+                if (s < end && data[s] == '#') {
                     exact = true; // a #literal# number: as the exact scan takes it
                     break;
                 }
-                if (s < pos && data[s] == '"') {
-                    const void* close = std::memchr(data + s + 1, '"', pos - s - 1);
+                if (s < end && data[s] == '"') {
+                    const void* close = std::memchr(data + s + 1, '"', end - s - 1);
                     numbers.emplace_back(data + s + 1, static_cast<const char*>(close));
                 } else {
-                    size_t e = pos;
+                    size_t e = end;
                     while (e > s && isBlank(data[e - 1]))
                         --e;
                     numbers.emplace_back(data + s, data + e);

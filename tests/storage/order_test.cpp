@@ -141,6 +141,20 @@ TEST(Order, ScanFindsTheSameFileNumbersAsAFullRead) {
         for (size_t i = 0; i < table.size(); ++i)
             EXPECT_EQ((*numbers)[i], table.field(i, OrderField::FileNumber).text);
     }
+    // Hand-edited layouts: fields on lines of their own, bare numbers, blank lines as fields.
+    const std::string loose[] = {
+        "#2026-12-07#,QM5\r\n" + std::string(14, ',') + "\r\n",
+        "#2026-12-07#\r\n  QM6 \r\n" + std::string(14, ',') + "\r\n",
+        "\r\n\r\n" + std::string(15, '\n') + "\"x\",\"QM7\"" + std::string(15, ',') + "\r\n",
+    };
+    for (const std::string& bytes : loose) {
+        auto table = parseOrderTable(OrderFile::Pending, bytes, "p");
+        auto numbers = scanFileNumbers(bytes, OrderFile::Pending, "p");
+        ASSERT_TRUE(table && numbers) << bytes;
+        ASSERT_EQ(numbers->size(), table->size()) << bytes;
+        for (size_t i = 0; i < table->size(); ++i)
+            EXPECT_EQ((*numbers)[i], table->field(i, OrderField::FileNumber).text) << bytes;
+    }
     // A number written as a literal is taken as the reader takes it.
     const std::string literal = "#2026-12-07#,#2026-12-08#" + std::string(15, ',') + "\r\n";
     auto literalNumbers = scanFileNumbers(literal, OrderFile::Pending, "p");
