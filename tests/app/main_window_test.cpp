@@ -1,4 +1,5 @@
 #include "app_context.h"
+#include "appearance_apply.h"
 #include "clock.h"
 #include "dialogs.h"
 #include "files.h"
@@ -15,6 +16,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSlider>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
@@ -113,6 +115,34 @@ TEST_F(MainWindowTest, AnUnreadableConfigEndsStartUpWithANotice) {
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].icon, QMessageBox::Critical);
     EXPECT_TRUE(dialogs.shown()[0].text.contains("record 1"));
+}
+
+TEST_F(MainWindowTest, StoredSliderPositionsRunTheirHandlersOnlyWhenNotZero) {
+    const struct {
+        const char* record3;
+        QColor face;
+        bool zoomed;
+    } cases[] = {{"30,0,0,#FALSE#", QColor(242, 238, 230), false},
+                 {"-30,0,0,#FALSE#", QColor(182, 178, 170), false},
+                 {"0,10,0,#FALSE#", QColor(), true},
+                 {"0,0,0,#FALSE#", QColor(), false}};
+    for (const auto& c : cases) {
+        std::string config = kConfig;
+        config.replace(config.find("0,0,1,#TRUE#"), 12, c.record3);
+        MainWindow& w = start(config);
+        const double dpi = screenMetricsFor(&w).logicalDpi;
+        const QSize designed(twipsToPixels(kMainWindowBaseSize.width, dpi),
+                             twipsToPixels(kMainWindowBaseSize.height, dpi));
+        const QColor expected = c.face.isValid() ? c.face : systemFaceColour();
+        EXPECT_EQ(context.faceColour, expected) << c.record3;
+        if (c.face.isValid()) {
+            EXPECT_EQ(w.palette().color(QPalette::Window), c.face) << c.record3;
+        }
+        EXPECT_EQ(w.Slider1->value(), std::stoi(c.record3));
+        EXPECT_EQ(context.zoomFactor != 1.0, c.zoomed) << c.record3;
+        EXPECT_EQ(designed == w.size(), !c.zoomed) << c.record3;
+        context.zoomFactor = 1.0;
+    }
 }
 
 TEST_F(MainWindowTest, TicksFillThePickListsAndKeepTheChoice) {
