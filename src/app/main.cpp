@@ -26,8 +26,10 @@ QString programFolder() {
 }
 
 QUrl vendorUrl() {
-    const QString overridden = qEnvironmentVariable("QUILLMARK_VENDOR_URL");
-    return QUrl(overridden.isEmpty() ? QStringLiteral(QM_VENDOR_URL) : overridden);
+    // Set but empty: no version check at all.
+    if (qEnvironmentVariableIsSet("QUILLMARK_VENDOR_URL"))
+        return QUrl(qEnvironmentVariable("QUILLMARK_VENDOR_URL"));
+    return QUrl(QStringLiteral(QM_VENDOR_URL));
 }
 
 } // namespace

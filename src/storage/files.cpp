@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sched.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -108,6 +109,50 @@ DataLock& DataLock::operator=(DataLock&& other) noexcept {
 DataLock::~DataLock() {
     if (fd_ >= 0)
         ::close(fd_); // closing the description releases the lock
+}
+
+Result<MappedFile> MappedFile::open(const std::string& path) {
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.valid())
+        return systemError(path, errno, "cannot open the file");
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0)
+        return systemError(path, errno, "cannot read the file's size");
+    if (S_ISDIR(st.st_mode))
+        return Error{ErrorKind::Io, path, 0, "is a folder, not a file", EISDIR};
+    const auto size = static_cast<size_t>(st.st_size);
+    constexpr size_t kSmallFile = size_t{4} << 20;
+    if (size < kSmallFile) {
+        fd.close();
+        auto bytes = readWholeFile(path);
+        if (!bytes)
+            return bytes.error();
+        return MappedFile(std::move(bytes).value());
+    }
+    void* data = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd.get(), 0);
+    if (data == MAP_FAILED)
+        return systemError(path, errno, "cannot map the file");
+    return MappedFile(data, size);
+}
+
+MappedFile::MappedFile(MappedFile&& other) noexcept
+    : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)),
+      small_(std::move(other.small_)) {}
+
+MappedFile& MappedFile::operator=(MappedFile&& other) noexcept {
+    if (this != &other) {
+        if (data_)
+            ::munmap(data_, size_);
+        data_ = std::exchange(other.data_, nullptr);
+        size_ = std::exchange(other.size_, 0);
+        small_ = std::move(other.small_);
+    }
+    return *this;
+}
+
+MappedFile::~MappedFile() {
+    if (data_)
+        ::munmap(data_, size_);
 }
 
 Result<std::string> readWholeFile(const std::string& path) {

@@ -34,6 +34,30 @@ inline constexpr const char* kLockFileName = "Access.lok";
 // The whole file. A missing file gives FileNotFound, a missing folder PathNotFound.
 Result<std::string> readWholeFile(const std::string& path);
 
+// A file's bytes mapped read-only, for scans that only look: no copy, no fresh memory to fault
+// in. The view stays valid while the object lives; a file changed meanwhile by a rewrite keeps
+// the old bytes, since a rewrite renames a new file over the old one.
+class MappedFile {
+  public:
+    static Result<MappedFile> open(const std::string& path);
+    MappedFile(MappedFile&& other) noexcept;
+    MappedFile& operator=(MappedFile&& other) noexcept;
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+    ~MappedFile();
+
+    std::string_view bytes() const {
+        return data_ ? std::string_view(static_cast<const char*>(data_), size_) : small_;
+    }
+
+  private:
+    MappedFile(void* data, size_t size) : data_(data), size_(size) {}
+    explicit MappedFile(std::string small) : small_(std::move(small)) {}
+    void* data_ = nullptr;
+    size_t size_ = 0;
+    std::string small_; // small files are simply read: mapping costs more than it saves
+};
+
 bool fileExists(const std::string& path);
 bool folderExists(const std::string& path);
 

@@ -454,13 +454,13 @@ Result<std::vector<std::string>> allFileNumbers(const std::string& dataFolder) {
     std::vector<std::string> all;
     for (OrderFile file : kAllOrderFiles) {
         const std::string path = dataFolder + orderFileName(file);
-        auto bytes = readWholeFile(path);
-        if (!bytes) {
-            if (bytes.error().kind == ErrorKind::FileNotFound)
+        auto mapped = MappedFile::open(path);
+        if (!mapped) {
+            if (mapped.error().kind == ErrorKind::FileNotFound)
                 continue;
-            return bytes.error();
+            return mapped.error();
         }
-        auto numbers = scanFileNumbers(*bytes, file, path);
+        auto numbers = scanFileNumbers(mapped->bytes(), file, path);
         if (!numbers)
             return numbers.error();
         all.insert(all.end(), std::make_move_iterator(numbers->begin()),
