@@ -4,6 +4,7 @@
 #include "clock.h"
 #include "cp1252.h"
 #include "dialogs.h"
+#include "settings_logic.h"
 #include "text_guard.h"
 #include "values.h"
 
@@ -17,6 +18,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -252,7 +254,10 @@ QFrame* MainWindow::buildSettingsFrame() {
     grdService = named(new QTableWidget(kServiceGridRows, 2), "grdService");
     grdService->horizontalHeader()->hide();
     grdService->verticalHeader()->hide();
-    fillServiceGrid({});
+    // Cells take typed characters one by one (see eventFilter), not a cell editor.
+    grdService->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grdService->installEventFilter(this);
+    showServices({});
     lblCustom = named(faceLabel(QString()), "lblCustom");
     cmdDefaults = named(new QPushButton(QStringLiteral("OK")), "cmdDefaults");
     cmdDefaults->setToolTip(QStringLiteral(" save settings & return "));
@@ -363,6 +368,18 @@ void MainWindow::acceptSettings() {
     context_.settings = s;
     if (Status saved = saveConfig(context_.programFolder, s); !saved) {
         reportUnexpectedError(saved.error());
+        return;
+    }
+    if (Status scheduled = saveFeeSchedule(); !scheduled) {
+        // A path that leads nowhere: say so and let the user correct it here.
+        if (!isDataAccessError(scheduled.error())) {
+            reportUnexpectedError(scheduled.error());
+            return;
+        }
+        context_.dialogs->message(this, QMessageBox::Critical, QStringLiteral("DATA ACCESS ERROR"),
+                                  dataAccessDescription(scheduled.error()));
+        txtDBasePath->setFocus();
+        txtDBasePath->selectAll();
         return;
     }
     if (newFolder)
@@ -501,7 +518,44 @@ void MainWindow::closeEvent(QCloseEvent* e) {
     e->accept();
 }
 
+bool MainWindow::typeIntoServiceGrid(QKeyEvent* key) {
+    if (key->text().isEmpty())
+        return false; // movement keys are the grid's own
+    const int row = grdService->currentRow();
+    const int column = grdService->currentColumn();
+    if (row < 1 || column < 0 || column > 1)
+        return true;
+    QTableWidgetItem* cell = grdService->item(row, column);
+    if (!cell) {
+        cell = new QTableWidgetItem;
+        grdService->setItem(row, column, cell);
+    }
+    if (const auto edited = cellAfterKeystroke(cell->text(), key->text())) {
+        cell->setText(*edited);
+        serviceGridHoldsSchedule_ = true;
+    }
+    return true;
+}
+
+Status MainWindow::saveFeeSchedule() {
+    // A grid that never received the schedule (the first load failed) would store an empty one.
+    if (!serviceGridHoldsSchedule_)
+        return okStatus();
+    std::vector<std::pair<QString, QString>> rows;
+    for (int row = 1; row < grdService->rowCount(); ++row) {
+        const QTableWidgetItem* code = grdService->item(row, 0);
+        const QTableWidgetItem* fee = grdService->item(row, 1);
+        rows.emplace_back(code ? code->text() : QString(), fee ? fee->text() : QString());
+    }
+    auto lock = DataLock::acquire(context_.dataFolder());
+    if (!lock)
+        return lock.error();
+    return writeFeeSchedule(*lock, feeScheduleFromRows(rows));
+}
+
 bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == grdService && e->type() == QEvent::KeyPress)
+        return typeIntoServiceGrid(static_cast<QKeyEvent*>(e));
     if (watched == lblDefaults && e->type() == QEvent::MouseButtonDblClick) {
         openSettings();
         return true;
@@ -544,6 +598,11 @@ void MainWindow::fillSearchers(const QStringList& items, int selected) {
 }
 
 void MainWindow::fillServiceGrid(const std::vector<ServiceEntry>& services) {
+    serviceGridHoldsSchedule_ = true;
+    showServices(services);
+}
+
+void MainWindow::showServices(const std::vector<ServiceEntry>& services) {
     grdService->clearContents();
     const QString headings[] = {QStringLiteral("Service Code"), QStringLiteral("Fee")};
     for (int column = 0; column < 2; ++column) {

@@ -13,6 +13,7 @@ class QCheckBox;
 class QComboBox;
 class QDateEdit;
 class QFrame;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -91,6 +92,11 @@ class MainWindow : public QWidget, private RefreshView {
     void reportDataAccessError(const Error& error);
     void reportUnexpectedError(const Error& error);
     Settings settingsFromScreen() const;
+    // A key on the fee grid: true when it was taken as typing into the current cell.
+    bool typeIntoServiceGrid(QKeyEvent* key);
+    // Writes Services.dat from the grid under the lock.
+    Status saveFeeSchedule();
+    void showServices(const std::vector<ServiceEntry>& services);
 
     // RefreshView
     void showClockLine(const QString& text) override;
@@ -113,6 +119,8 @@ class MainWindow : public QWidget, private RefreshView {
     int currentTab_ = NewOrderTab;
     // Set by a data-access failure: activation leaves the timer off until the settings are saved.
     bool refreshBlocked_ = false;
+    // The fee grid shows a schedule that was loaded or typed, so OK may store it.
+    bool serviceGridHoldsSchedule_ = false;
 
   public:
     // Controls, by their given names.

@@ -216,6 +216,36 @@ TEST_F(MainWindowTest, SettingsOpenByDoubleClickAndSaveWithoutRepeatingTheSuffix
     EXPECT_EQ(saved->settings.dataFolder, data);
 }
 
+TEST_F(MainWindowTest, TypingOnTheFeeGridAndOkStoreTheSchedule) {
+    MainWindow& w = start(kConfig);
+    w.refreshNow();
+    w.openSettings();
+    w.grdService->setFocus();
+    w.grdService->setCurrentCell(3, 0);
+    QTest::keyClicks(w.grdService, "C.Copy");
+    w.grdService->setCurrentCell(3, 1);
+    QTest::keyClicks(w.grdService, "7");
+    w.grdService->setCurrentCell(1, 0); // blank the first code: its row is dropped
+    for (int i = 0; i < 6; ++i)
+        QTest::keyClick(w.grdService, Qt::Key_Backspace);
+    w.grdService->setCurrentCell(0, 0); // the heading row takes no typing
+    QTest::keyClicks(w.grdService, "x");
+    EXPECT_EQ(w.grdService->item(0, 0)->text(), "Service Code");
+    QTest::mouseClick(w.cmdDefaults, Qt::LeftButton);
+    EXPECT_EQ(readWholeFile(data + "Services.dat").value(),
+              "\"M.Water\",\".50\"\r\n\"C.Copy\",\"7.00\"\r\n");
+}
+
+TEST_F(MainWindowTest, OkNeverStoresAScheduleThatWasNotLoaded) {
+    ::unlink((data + "Companies.lst").c_str());
+    MainWindow& w = start(kConfig);
+    w.refreshNow(); // fails before the schedule is read
+    put("Companies.lst", "");
+    QTest::mouseClick(w.cmdDefaults, Qt::LeftButton);
+    EXPECT_EQ(readWholeFile(data + "Services.dat").value(),
+              "\"R.Full\",\"150.00\"\r\n\"M.Water\",\".5\"\r\n");
+}
+
 TEST_F(MainWindowTest, TabChangesMoveTheFocusAndShowTheLinesOnlyOnNewOrder) {
     MainWindow& w = start(kConfig);
     QApplication::setActiveWindow(&w);

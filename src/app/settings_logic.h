@@ -1,0 +1,21 @@
+#pragma once
+// What the settings screen computes: the fee-grid keystroke rule and the schedule it saves.
+
+#include <QString>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace qm {
+
+// A character typed on a fee-grid cell: Backspace takes the last character off, a printable
+// ASCII character is added; nothing else changes the cell (nothing is returned).
+std::optional<QString> cellAfterKeystroke(const QString& cell, const QString& typed);
+
+// Grid rows (code, fee text) as the schedule to store; a fee that is no number counts as 0.
+// Rows with an empty code are left to the writer, which drops them.
+std::vector<std::pair<std::string, double>>
+feeScheduleFromRows(const std::vector<std::pair<QString, QString>>& rows);
+
+} // namespace qm

@@ -1,0 +1,34 @@
+#include "settings_logic.h"
+
+#include <gtest/gtest.h>
+
+namespace qm {
+namespace {
+
+TEST(SettingsLogic, KeystrokesOnAFeeGridCell) {
+    const struct {
+        const char* cell;
+        QString typed;
+        std::optional<QString> after;
+    } cases[] = {{"R.Ful", "l", "R.Full"},  {"150", "\b", "15"},
+                 {"", "\b", std::nullopt},  {"", " ", " "},
+                 {"x", "~", "x~"},          {"x", "\t", std::nullopt},
+                 {"x", "\r", std::nullopt}, {"x", QString::fromUtf8("é"), std::nullopt},
+                 {"x", "ab", std::nullopt}};
+    for (const auto& c : cases)
+        EXPECT_EQ(cellAfterKeystroke(c.cell, c.typed), c.after)
+            << c.cell << " + " << c.typed.toStdString();
+}
+
+TEST(SettingsLogic, GridRowsBecomeTheSchedule) {
+    const auto schedule =
+        feeScheduleFromRows({{" R.Full ", "150"}, {"M.Water", ".25"}, {"", "20"}, {"C.X", "abc"}});
+    ASSERT_EQ(schedule.size(), 4u);
+    EXPECT_EQ(schedule[0], (std::pair<std::string, double>{"R.Full", 150}));
+    EXPECT_EQ(schedule[1].second, 0.25);
+    EXPECT_EQ(schedule[2].first, "");
+    EXPECT_EQ(schedule[3].second, 0);
+}
+
+} // namespace
+} // namespace qm
