@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QStandardItemModel>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -232,6 +233,22 @@ QFrame* MainWindow::buildSettingsFrame() {
     optOutlook = named(new QRadioButton(QStringLiteral("Mail program")), "optOutlook");
     optMAPI = named(new QRadioButton(QStringLiteral("SMTP")), "optMAPI");
     optMAPI->setChecked(true);
+    txtSmtpHost = box("txtSmtpHost");
+    txtSmtpPort = named(new QSpinBox, "txtSmtpPort");
+    txtSmtpPort->setRange(1, 65535);
+    cboSmtpSecurity = named(new QComboBox, "cboSmtpSecurity");
+    for (SmtpSecurity security : {SmtpSecurity::None, SmtpSecurity::StartTls, SmtpSecurity::Tls})
+        cboSmtpSecurity->addItem(QString::fromLatin1(smtpSecurityName(security)),
+                                 static_cast<int>(security));
+    txtSmtpUser = box("txtSmtpUser");
+    txtSmtpPassword = box("txtSmtpPassword");
+    txtSmtpPassword->setEchoMode(QLineEdit::Password);
+    txtSenderAddress = box("txtSenderAddress");
+    txtMailProgram = box("txtMailProgram");
+    for (QLineEdit* field :
+         {txtSmtpHost, txtSmtpUser, txtSmtpPassword, txtSenderAddress, txtMailProgram})
+        field->setMinimumWidth(240);
+    showMailTransport(MailTransport{});
     chkAuto = named(new QCheckBox(QStringLiteral("Automatic Messaging ...")), "chkAuto");
     chkAuto->setToolTip(QStringLiteral(" check this box for ON"));
     for (QWidget* w : std::initializer_list<QWidget*>{optOutlook, optMAPI, chkAuto})
@@ -281,6 +298,22 @@ QFrame* MainWindow::buildSettingsFrame() {
     mail->addWidget(optMAPI);
     mail->addStretch(1);
     form->addRow(faceLabel(QStringLiteral("Mail")), mail);
+    auto* smtp = new QGridLayout;
+    smtp->addWidget(faceLabel(QStringLiteral("SMTP server")), 0, 0);
+    smtp->addWidget(txtSmtpHost, 0, 1);
+    smtp->addWidget(faceLabel(QStringLiteral("port")), 0, 2);
+    smtp->addWidget(txtSmtpPort, 0, 3);
+    smtp->addWidget(faceLabel(QStringLiteral("security")), 0, 4);
+    smtp->addWidget(cboSmtpSecurity, 0, 5);
+    smtp->addWidget(faceLabel(QStringLiteral("user")), 1, 0);
+    smtp->addWidget(txtSmtpUser, 1, 1);
+    smtp->addWidget(faceLabel(QStringLiteral("password")), 1, 2);
+    smtp->addWidget(txtSmtpPassword, 1, 3, 1, 3);
+    smtp->addWidget(faceLabel(QStringLiteral("sender address")), 2, 0);
+    smtp->addWidget(txtSenderAddress, 2, 1);
+    smtp->addWidget(faceLabel(QStringLiteral("mail program")), 3, 0);
+    smtp->addWidget(txtMailProgram, 3, 1);
+    form->addRow(QString(), smtp);
     form->addRow(QString(), chkAuto);
     form->addRow(Label12);
     for (QSlider* slider : {Slider1, Slider2})
@@ -330,6 +363,7 @@ void MainWindow::applySettings(const LoadedConfig& loaded) {
         applyBrightness(Slider1->value());
     if (zoom != 0)
         applyZoomPosition(Slider2->value());
+    showMailTransport(s.mail);
     optOutlook->setChecked(s.useOutlook);
     optMAPI->setChecked(!s.useOutlook);
     chkAuto->setChecked(s.autoMessaging);
@@ -346,7 +380,24 @@ Settings MainWindow::settingsFromScreen() const {
     s.autoMessaging = chkAuto->isChecked();
     s.useOutlook = optOutlook->isChecked();
     s.dataFolder = normaliseDataFolder(toDisk(txtDBasePath->text()), context_.programFolder);
+    s.mail.smtpHost = toDisk(txtSmtpHost->text().trimmed());
+    s.mail.smtpPort = txtSmtpPort->value();
+    s.mail.security = static_cast<SmtpSecurity>(cboSmtpSecurity->currentData().toInt());
+    s.mail.user = toDisk(txtSmtpUser->text());
+    s.mail.password = toDisk(txtSmtpPassword->text());
+    s.mail.senderAddress = toDisk(txtSenderAddress->text().trimmed());
+    s.mail.mailProgram = toDisk(txtMailProgram->text().trimmed());
     return s;
+}
+
+void MainWindow::showMailTransport(const MailTransport& mail) {
+    txtSmtpHost->setText(fromDisk(mail.smtpHost));
+    txtSmtpPort->setValue(mail.smtpPort);
+    cboSmtpSecurity->setCurrentIndex(cboSmtpSecurity->findData(static_cast<int>(mail.security)));
+    txtSmtpUser->setText(fromDisk(mail.user));
+    txtSmtpPassword->setText(fromDisk(mail.password));
+    txtSenderAddress->setText(fromDisk(mail.senderAddress));
+    txtMailProgram->setText(fromDisk(mail.mailProgram));
 }
 
 void MainWindow::updateCaption() {

@@ -19,6 +19,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QSlider;
+class QSpinBox;
 class QStandardItemModel;
 class QTabWidget;
 class QTableView;
@@ -92,6 +93,7 @@ class MainWindow : public QWidget, private RefreshView {
     void reportDataAccessError(const Error& error);
     void reportUnexpectedError(const Error& error);
     Settings settingsFromScreen() const;
+    void showMailTransport(const MailTransport& mail);
     // A key on the fee grid: true when it was taken as typing into the current cell.
     bool typeIntoServiceGrid(QKeyEvent* key);
     // Writes Services.dat from the grid under the lock.
@@ -160,6 +162,14 @@ class MainWindow : public QWidget, private RefreshView {
     QRadioButton* optOutlook = nullptr;
     QRadioButton* optMAPI = nullptr;
     QCheckBox* chkAuto = nullptr;
+    // How mail leaves this workstation: the SMTP server, or the mail program.
+    QLineEdit* txtSmtpHost = nullptr;
+    QSpinBox* txtSmtpPort = nullptr;
+    QComboBox* cboSmtpSecurity = nullptr;
+    QLineEdit* txtSmtpUser = nullptr;
+    QLineEdit* txtSmtpPassword = nullptr;
+    QLineEdit* txtSenderAddress = nullptr;
+    QLineEdit* txtMailProgram = nullptr;
     QLabel* Label12 = nullptr;
     QSlider* Slider1 = nullptr;
     QSlider* Slider2 = nullptr;

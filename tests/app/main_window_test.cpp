@@ -16,7 +16,9 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
@@ -244,6 +246,26 @@ TEST_F(MainWindowTest, OkNeverStoresAScheduleThatWasNotLoaded) {
     QTest::mouseClick(w.cmdDefaults, Qt::LeftButton);
     EXPECT_EQ(readWholeFile(data + "Services.dat").value(),
               "\"R.Full\",\"150.00\"\r\n\"M.Water\",\".5\"\r\n");
+}
+
+TEST_F(MainWindowTest, MailSettingsAreShownAndSavedInTheFifthRecord) {
+    const std::string mail =
+        "\"smtp.north.example\",587,\"starttls\",\"desk\",\"s3cret\",\"desk@north.example\","
+        "\"/usr/bin/msmtp\"\r\n";
+    MainWindow& w = start(std::string(kConfig) + mail);
+    EXPECT_EQ(w.txtSmtpHost->text(), "smtp.north.example");
+    EXPECT_EQ(w.txtSmtpPort->value(), 587);
+    EXPECT_EQ(w.cboSmtpSecurity->currentText(), "starttls");
+    EXPECT_EQ(w.txtSmtpPassword->echoMode(), QLineEdit::Password);
+    EXPECT_TRUE(w.optOutlook->isChecked());
+    w.openSettings();
+    w.txtSmtpUser->setText("clerk");
+    w.cboSmtpSecurity->setCurrentIndex(w.cboSmtpSecurity->findText("tls"));
+    QTest::mouseClick(w.cmdDefaults, Qt::LeftButton);
+    const std::string saved = readWholeFile(program + "config.txt").value();
+    EXPECT_TRUE(saved.ends_with("\"smtp.north.example\",587,\"tls\",\"clerk\",\"s3cret\","
+                                "\"desk@north.example\",\"/usr/bin/msmtp\"\r\n"))
+        << saved;
 }
 
 TEST_F(MainWindowTest, TabChangesMoveTheFocusAndShowTheLinesOnlyOnNewOrder) {
