@@ -228,8 +228,8 @@ QFrame* MainWindow::buildSettingsFrame() {
     cboState->setCurrentIndex(-1);
     txtDBasePath = box("txtDBasePath");
     for (QLineEdit* field : {txtCoName, txtAddr1, txtAddr2, txtCSZip, txtPhone, txtFax, txtEmail})
-        field->setMinimumWidth(320);
-    txtDBasePath->setMinimumWidth(440);
+        field->setMinimumWidth(300);
+    txtDBasePath->setMinimumWidth(400);
     optOutlook = named(new QRadioButton(QStringLiteral("Mail program")), "optOutlook");
     optMAPI = named(new QRadioButton(QStringLiteral("SMTP")), "optMAPI");
     optMAPI->setChecked(true);
@@ -247,7 +247,7 @@ QFrame* MainWindow::buildSettingsFrame() {
     txtMailProgram = box("txtMailProgram");
     for (QLineEdit* field :
          {txtSmtpHost, txtSmtpUser, txtSmtpPassword, txtSenderAddress, txtMailProgram})
-        field->setMinimumWidth(240);
+        field->setMinimumWidth(150);
     showMailTransport(MailTransport{});
     chkAuto = named(new QCheckBox(QStringLiteral("Automatic Messaging ...")), "chkAuto");
     chkAuto->setToolTip(QStringLiteral(" check this box for ON"));
@@ -274,6 +274,7 @@ QFrame* MainWindow::buildSettingsFrame() {
     // Cells take typed characters one by one (see eventFilter), not a cell editor.
     grdService->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grdService->installEventFilter(this);
+    grdService->setMinimumWidth(240); // both designed columns without a scroll bar
     showServices({});
     lblCustom = named(faceLabel(QString()), "lblCustom");
     cmdDefaults = named(new QPushButton(QStringLiteral("OK")), "cmdDefaults");
@@ -299,20 +300,15 @@ QFrame* MainWindow::buildSettingsFrame() {
     mail->addStretch(1);
     form->addRow(faceLabel(QStringLiteral("Mail")), mail);
     auto* smtp = new QGridLayout;
-    smtp->addWidget(faceLabel(QStringLiteral("SMTP server")), 0, 0);
-    smtp->addWidget(txtSmtpHost, 0, 1);
-    smtp->addWidget(faceLabel(QStringLiteral("port")), 0, 2);
-    smtp->addWidget(txtSmtpPort, 0, 3);
-    smtp->addWidget(faceLabel(QStringLiteral("security")), 0, 4);
-    smtp->addWidget(cboSmtpSecurity, 0, 5);
-    smtp->addWidget(faceLabel(QStringLiteral("user")), 1, 0);
-    smtp->addWidget(txtSmtpUser, 1, 1);
-    smtp->addWidget(faceLabel(QStringLiteral("password")), 1, 2);
-    smtp->addWidget(txtSmtpPassword, 1, 3, 1, 3);
-    smtp->addWidget(faceLabel(QStringLiteral("sender address")), 2, 0);
-    smtp->addWidget(txtSenderAddress, 2, 1);
-    smtp->addWidget(faceLabel(QStringLiteral("mail program")), 3, 0);
-    smtp->addWidget(txtMailProgram, 3, 1);
+    const std::pair<const char*, QWidget*> cells[] = {
+        {"SMTP server", txtSmtpHost},    {"port", txtSmtpPort},
+        {"security", cboSmtpSecurity},   {"user", txtSmtpUser},
+        {"password", txtSmtpPassword},   {"sender address", txtSenderAddress},
+        {"mail program", txtMailProgram}};
+    for (int i = 0; i < static_cast<int>(std::size(cells)); ++i) {
+        smtp->addWidget(faceLabel(QString::fromLatin1(cells[i].first)), i / 2, (i % 2) * 2);
+        smtp->addWidget(cells[i].second, i / 2, (i % 2) * 2 + 1);
+    }
     form->addRow(QString(), smtp);
     form->addRow(QString(), chkAuto);
     form->addRow(Label12);
