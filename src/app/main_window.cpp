@@ -4,8 +4,10 @@
 #include "clock.h"
 #include "cp1252.h"
 #include "dialogs.h"
+#include "phone.h"
 #include "settings_logic.h"
 #include "text_guard.h"
+#include "towns.h"
 #include "values.h"
 
 #include <QCheckBox>
@@ -67,6 +69,15 @@ QComboBox* pickList(const char* name) {
     combo->setMinimumContentsLength(24);
     combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     return combo;
+}
+
+// Phone boxes take the shared phone form as they change.
+void formatPhoneBox(QLineEdit* box) {
+    const QString formatted = formatPhone(box->text());
+    if (formatted != box->text())
+        box->setText(formatted);
+    if (phoneCursorToEnd(formatted))
+        box->setCursorPosition(static_cast<int>(formatted.size()));
 }
 
 QString fromDisk(const std::string& bytes) {
@@ -224,8 +235,11 @@ QFrame* MainWindow::buildSettingsFrame() {
     txtFax = box("txtFax");
     txtEmail = box("txtEmail");
     cboState = named(new QComboBox, "cboState");
-    cboState->addItems({QStringLiteral("Connecticut"), QStringLiteral("Massachusetts")});
+    cboState->addItems(operatingStates());
     cboState->setCurrentIndex(-1);
+    connect(cboState, &QComboBox::currentTextChanged, this, &MainWindow::FillTownList);
+    for (QLineEdit* phone : {txtPhone, txtFax})
+        connect(phone, &QLineEdit::textChanged, this, [phone] { formatPhoneBox(phone); });
     txtDBasePath = box("txtDBasePath");
     for (QLineEdit* field : {txtCoName, txtAddr1, txtAddr2, txtCSZip, txtPhone, txtFax, txtEmail})
         field->setMinimumWidth(300);
@@ -394,6 +408,12 @@ void MainWindow::showMailTransport(const MailTransport& mail) {
     txtSmtpPassword->setText(fromDisk(mail.password));
     txtSenderAddress->setText(fromDisk(mail.senderAddress));
     txtMailProgram->setText(fromDisk(mail.mailProgram));
+}
+
+void MainWindow::FillTownList(const QString& state) {
+    cboTown->clear();
+    cboTown->addItems(townPickList(state));
+    cboTown->setCurrentIndex(0);
 }
 
 void MainWindow::updateCaption() {

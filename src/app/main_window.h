@@ -56,6 +56,8 @@ class MainWindow : public QWidget, private RefreshView {
     // Fills the settings controls from the loaded settings (start-up).
     void applySettings(const LoadedConfig& loaded);
     void updateCaption();
+    // The town pick list of the chosen state.
+    void FillTownList(const QString& state);
 
     void openSettings();
     // Saves the settings frame's values and returns to the tabs.

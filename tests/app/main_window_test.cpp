@@ -268,6 +268,22 @@ TEST_F(MainWindowTest, MailSettingsAreShownAndSavedInTheFifthRecord) {
         << saved;
 }
 
+TEST_F(MainWindowTest, ChoosingAStateRefillsTheTownsAndPhonesTakeTheirForm) {
+    MainWindow& w = start(kConfig);
+    EXPECT_EQ(w.cboTown->count(), 352); // Massachusetts and the placeholder
+    EXPECT_EQ(w.cboTown->currentText(), "< select town >");
+    w.cboState->setCurrentText("Connecticut");
+    EXPECT_EQ(w.cboTown->count(), 170);
+    EXPECT_GE(w.cboTown->findText("ANDOVER"), 1);
+
+    w.openSettings();
+    w.txtPhone->setFocus();
+    w.txtPhone->clear();
+    QTest::keyClicks(w.txtPhone, "4135550101");
+    EXPECT_EQ(w.txtPhone->text(), "(413) 555-0101");
+    EXPECT_EQ(w.txtPhone->cursorPosition(), 14);
+}
+
 TEST_F(MainWindowTest, TabChangesMoveTheFocusAndShowTheLinesOnlyOnNewOrder) {
     MainWindow& w = start(kConfig);
     QApplication::setActiveWindow(&w);
