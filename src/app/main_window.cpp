@@ -4,12 +4,14 @@
 #include "clock.h"
 #include "cp1252.h"
 #include "dialogs.h"
+#include "messenger.h"
 #include "phone.h"
 #include "settings_logic.h"
 #include "text_guard.h"
 #include "towns.h"
 #include "values.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -139,6 +141,14 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
     timer_->setInterval(1000);
     connect(timer_, &QTimer::timeout, this, &MainWindow::refreshNow);
     textGuard_ = new TextGuard(this);
+    messenger_ = std::make_unique<Messenger>(context_.settings, *context_.dialogs);
+    messenger_->setNotice(
+        [this](const QString& text) {
+            Label0->setText(text);
+            Label0->show();
+            Label0->repaint(); // signing on blocks; let the notice be seen meanwhile
+        },
+        [this] { Label0->hide(); });
 }
 
 MainWindow::~MainWindow() = default;
@@ -259,6 +269,9 @@ QFrame* MainWindow::buildSettingsFrame() {
     txtSmtpPassword->setEchoMode(QLineEdit::Password);
     txtSenderAddress = box("txtSenderAddress");
     txtMailProgram = box("txtMailProgram");
+    cmdSendTest = named(new QPushButton(QStringLiteral("Send Test")), "cmdSendTest");
+    cmdSendTest->setToolTip(QStringLiteral(" send a test message to the business's own address "));
+    connect(cmdSendTest, &QPushButton::clicked, this, &MainWindow::sendTestMessage);
     for (QLineEdit* field :
          {txtSmtpHost, txtSmtpUser, txtSmtpPassword, txtSenderAddress, txtMailProgram})
         field->setMinimumWidth(150);
@@ -315,10 +328,10 @@ QFrame* MainWindow::buildSettingsFrame() {
     form->addRow(faceLabel(QStringLiteral("Mail")), mail);
     auto* smtp = new QGridLayout;
     const std::pair<const char*, QWidget*> cells[] = {
-        {"SMTP server", txtSmtpHost},    {"port", txtSmtpPort},
-        {"security", cboSmtpSecurity},   {"user", txtSmtpUser},
-        {"password", txtSmtpPassword},   {"sender address", txtSenderAddress},
-        {"mail program", txtMailProgram}};
+        {"SMTP server", txtSmtpHost},     {"port", txtSmtpPort},
+        {"security", cboSmtpSecurity},    {"user", txtSmtpUser},
+        {"password", txtSmtpPassword},    {"sender address", txtSenderAddress},
+        {"mail program", txtMailProgram}, {"", cmdSendTest}};
     for (int i = 0; i < static_cast<int>(std::size(cells)); ++i) {
         smtp->addWidget(faceLabel(QString::fromLatin1(cells[i].first)), i / 2, (i % 2) * 2);
         smtp->addWidget(cells[i].second, i / 2, (i % 2) * 2 + 1);
@@ -416,6 +429,24 @@ void MainWindow::FillTownList(const QString& state) {
     cboTown->setCurrentIndex(0);
 }
 
+void MainWindow::sendTestMessage() {
+    const Settings onScreen = settingsFromScreen();
+    Messenger trial(onScreen, *context_.dialogs);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    Status sent = trial.sendTest(onScreen.company.email);
+    QApplication::restoreOverrideCursor();
+    const QString system = onScreen.useOutlook ? QStringLiteral("the mail program")
+                                               : QStringLiteral("the SMTP server");
+    if (sent)
+        context_.dialogs->message(
+            this, QMessageBox::Information, QStringLiteral("SEND TEST"),
+            QStringLiteral("A test message went to %1 through %2.").arg(txtEmail->text(), system));
+    else
+        context_.dialogs->message(this, QMessageBox::Critical, QStringLiteral("SEND TEST"),
+                                  QStringLiteral("The test message did not go through %1:\n%2")
+                                      .arg(system, fromDisk(sent.error().message)));
+}
+
 void MainWindow::updateCaption() {
     setWindowTitle(windowTitleFor(windowTitle(), txtCoName->text()));
 }
@@ -451,6 +482,7 @@ void MainWindow::acceptSettings() {
     }
     if (newFolder)
         refresh_.forgetStamps();
+    messenger_->settingsChanged();
     SSTab1->show();
     Frame1->hide();
     Frame1->setEnabled(false);
@@ -557,9 +589,9 @@ void MainWindow::onTabChanged(int index) {
 void MainWindow::activated() {
     if (refreshBlocked_ || refreshRunning())
         return;
-    const bool signedOn = !hooks_.signOnMail || hooks_.signOnMail();
-    if (signedOn)
-        startRefresh();
+    // A mail outage must not keep the business from its orders: the timer starts regardless.
+    messenger_->signOn(this);
+    startRefresh();
 }
 
 bool MainWindow::event(QEvent* e) {
@@ -580,8 +612,7 @@ void MainWindow::showEvent(QShowEvent* e) {
 
 void MainWindow::closeEvent(QCloseEvent* e) {
     stopRefresh();
-    if (hooks_.signOffMail)
-        hooks_.signOffMail();
+    messenger_->signOff();
     e->accept();
 }
 

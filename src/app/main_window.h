@@ -28,6 +28,7 @@ class QTimer;
 
 namespace qm {
 
+class Messenger;
 class TextGuard;
 struct MainWindowParts;
 
@@ -37,9 +38,6 @@ struct ScreenHooks {
     std::function<Status()> rebuildCompletedList;
     std::function<Status(int tickClock)> runDailyEvents;
     std::function<void()> clearOrderEditor;
-    // At each activation before the timer starts; false keeps the timer off.
-    std::function<bool()> signOnMail;
-    std::function<void()> signOffMail;
 };
 
 class MainWindow : public QWidget, private RefreshView {
@@ -51,6 +49,7 @@ class MainWindow : public QWidget, private RefreshView {
     ~MainWindow() override;
 
     ScreenHooks& hooks() { return hooks_; }
+    Messenger& messenger() { return *messenger_; }
     AppContext& context() { return context_; }
 
     // Fills the settings controls from the loaded settings (start-up).
@@ -96,6 +95,8 @@ class MainWindow : public QWidget, private RefreshView {
     void reportUnexpectedError(const Error& error);
     Settings settingsFromScreen() const;
     void showMailTransport(const MailTransport& mail);
+    // Sends a short message to the business's own address with the settings on screen.
+    void sendTestMessage();
     // A key on the fee grid: true when it was taken as typing into the current cell.
     bool typeIntoServiceGrid(QKeyEvent* key);
     // Writes Services.dat from the grid under the lock.
@@ -120,6 +121,7 @@ class MainWindow : public QWidget, private RefreshView {
     DataRefresh refresh_;
     QTimer* timer_ = nullptr;
     TextGuard* textGuard_ = nullptr;
+    std::unique_ptr<Messenger> messenger_;
     int currentTab_ = NewOrderTab;
     // Set by a data-access failure: activation leaves the timer off until the settings are saved.
     bool refreshBlocked_ = false;
@@ -172,6 +174,7 @@ class MainWindow : public QWidget, private RefreshView {
     QLineEdit* txtSmtpPassword = nullptr;
     QLineEdit* txtSenderAddress = nullptr;
     QLineEdit* txtMailProgram = nullptr;
+    QPushButton* cmdSendTest = nullptr;
     QLabel* Label12 = nullptr;
     QSlider* Slider1 = nullptr;
     QSlider* Slider2 = nullptr;

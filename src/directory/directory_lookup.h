@@ -82,6 +82,8 @@ class DirectoryLookup {
     DirectoryKind kind() const { return kind_; }
     // The lines in ascending order without regard to case; equal ones keep their file order.
     const QStringList& rows() const { return rows_; }
+    // The same rows as stored (Windows-1252 bytes), in the same order.
+    const std::vector<std::string>& rowBytes() const { return bytes_; }
 
     std::optional<DirectoryEntry> entryAt(qsizetype row) const;
 

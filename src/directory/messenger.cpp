@@ -1,0 +1,107 @@
+#include "messenger.h"
+
+#include "cp1252.h"
+#include "dialogs.h"
+#include "directory_lookup.h"
+#include "mail_program.h"
+#include "smtp_session.h"
+
+namespace qm {
+
+namespace {
+
+std::string toDisk(const QString& text) { return utf8ToCp1252(text.toStdString()); }
+QString fromDisk(const std::string& bytes) { return QString::fromStdString(cp1252ToUtf8(bytes)); }
+
+} // namespace
+
+Messenger::Messenger(const Settings& settings, Dialogs& dialogs)
+    : settings_(settings), dialogs_(dialogs) {}
+
+Messenger::~Messenger() { signOff(); }
+
+void Messenger::setNotice(std::function<void(const QString&)> show, std::function<void()> hide) {
+    showNotice_ = std::move(show);
+    hideNotice_ = std::move(hide);
+}
+
+MailTransportClient& Messenger::transport() {
+    if (!transport_) {
+        if (settings_.useOutlook)
+            transport_ = std::make_unique<MailProgram>(settings_.mail.mailProgram,
+                                                       settings_.mail.senderAddress);
+        else
+            transport_ = std::make_unique<SmtpSession>(settings_.mail);
+        sessionOpen_ = false;
+    }
+    return *transport_;
+}
+
+Status Messenger::openSession() {
+    if (sessionOpen_)
+        return okStatus();
+    Status opened = transport().open();
+    sessionOpen_ = opened.ok();
+    return opened;
+}
+
+void Messenger::signOn(QWidget* parent) {
+    // Mail not set up yet is no failure to report at every start; sending will say so.
+    if (settings_.useOutlook || sessionOpen_ || settings_.mail.smtpHost.empty())
+        return;
+    if (showNotice_)
+        showNotice_(QStringLiteral("Establishing SMTP Session\nPlease Wait ..."));
+    Status opened = openSession();
+    if (hideNotice_)
+        hideNotice_();
+    if (!opened)
+        dialogs_.message(parent, QMessageBox::Critical, QStringLiteral("SMTP SESSION"),
+                         fromDisk(opened.error().message));
+}
+
+void Messenger::signOff() {
+    if (transport_)
+        transport_->close();
+    transport_.reset();
+    sessionOpen_ = false;
+}
+
+void Messenger::settingsChanged() { signOff(); }
+
+bool Messenger::SendMsg(QWidget* parent, const QString& recipName, const QString& subject,
+                        const QString& msgText, MessageType messageType) {
+    auto searchers = DirectoryLookup::load(settings_.dataFolder, DirectoryKind::Searchers);
+    if (!searchers) {
+        dialogs_.message(parent, QMessageBox::Critical, QStringLiteral("SEND ERROR"),
+                         fromDisk(searchers.error().describe()));
+        return false;
+    }
+    const auto delivery = planDelivery(searchers->rowBytes(), toDisk(recipName), toDisk(subject),
+                                       toDisk(msgText), messageType);
+    if (!delivery)
+        return false;
+    Status sent = openSession();
+    if (sent)
+        sent = transport().send(*delivery);
+    if (!sent) {
+        dialogs_.message(parent, QMessageBox::Critical, QStringLiteral("SEND ERROR"),
+                         fromDisk(sent.error().message));
+        return false;
+    }
+    return true;
+}
+
+Status Messenger::sendTest(const std::string& address) {
+    if (address.empty())
+        return mailError("There is no e-mail address to send the test to: fill in "
+                         "\"E-Mail Address\" first.");
+    Delivery test;
+    test.to = address;
+    test.subject = "Quillmark test message";
+    test.body = "This message shows that Quillmark can send mail from this workstation.";
+    if (Status opened = openSession(); !opened)
+        return opened;
+    return transport().send(test);
+}
+
+} // namespace qm

@@ -1,0 +1,86 @@
+#include "dialogs.h"
+#include "files.h"
+#include "messenger.h"
+#include "smtp_server.h"
+
+#include <gtest/gtest.h>
+
+namespace qm {
+namespace {
+
+using mailtest::SmtpServer;
+
+class MessengerTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        settings.dataFolder = data.path() + "/";
+        settings.useOutlook = false;
+        settings.mail.smtpHost = "127.0.0.1";
+        settings.mail.smtpPort = server.port();
+        settings.mail.senderAddress = "office@title.example";
+        // Sorted rows decide which "Ann" is first: Ann Lee, not Anna Bell.
+        ASSERT_TRUE(
+            writeWholeFile(settings.dataFolder + "Searchers.lst",
+                           "Anna Bell _  _  _  _  _ 555-201-0009 _ Sprint _ anna@example.com\r\n"
+                           "Ann Lee _  _  _  _  _ (555) 201-0001 _ Verizon _ ann@example.com\r\n"));
+        messenger.setNotice([this](const QString& text) { notices.push_back(text); },
+                            [this] { notices.push_back("hidden"); });
+    }
+
+    mailtest::TempFolder data;
+    SmtpServer server;
+    Settings settings;
+    ScriptedDialogs dialogs;
+    Messenger messenger{settings, dialogs};
+    std::vector<QString> notices;
+};
+
+TEST_F(MessengerTest, SendMsgReachesTheFirstSearcherByEmailAndText) {
+    messenger.signOn(nullptr);
+    EXPECT_EQ(notices,
+              (std::vector<QString>{"Establishing SMTP Session\nPlease Wait ...", "hidden"}));
+    ASSERT_TRUE(messenger.SendMsg(nullptr, "Ann", "SEARCH ORDER", "12 Oak St",
+                                  MessageType::EmailWithTextCopy));
+    EXPECT_TRUE(dialogs.shown().empty());
+    const auto received = server.received();
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].rcptTo,
+              (std::vector<std::string>{"ann@example.com", "5552010001@vtext.com"}));
+    EXPECT_NE(received[0].content.find("Subject: SEARCH ORDER"), std::string::npos);
+    EXPECT_NE(received[0].content.find("12 Oak St"), std::string::npos);
+}
+
+TEST_F(MessengerTest, NobodyByThatNameMeansNothingSentAndNothingShown) {
+    EXPECT_FALSE(messenger.SendMsg(nullptr, "Zed", "s", "t", MessageType::EmailOnly));
+    EXPECT_TRUE(dialogs.shown().empty());
+    EXPECT_TRUE(server.received().empty());
+}
+
+TEST_F(MessengerTest, AServerThatIsDownGivesTheSessionAndSendErrors) {
+    settings.mail.smtpPort = mailtest::freePort();
+    messenger.signOn(nullptr);
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].title, "SMTP SESSION");
+    EXPECT_FALSE(dialogs.shown()[0].text.isEmpty());
+    EXPECT_FALSE(messenger.SendMsg(nullptr, "Ann Lee", "s", "t", MessageType::TextOnly));
+    ASSERT_EQ(dialogs.shown().size(), 2u);
+    EXPECT_EQ(dialogs.shown()[1].title, "SEND ERROR");
+}
+
+TEST_F(MessengerTest, NoServerSetUpIsNoFailureAtSignOn) {
+    settings.mail.smtpHost.clear();
+    messenger.signOn(nullptr);
+    EXPECT_TRUE(dialogs.shown().empty());
+    EXPECT_TRUE(notices.empty());
+}
+
+TEST_F(MessengerTest, TheTestMessageGoesToTheGivenAddress) {
+    ASSERT_TRUE(messenger.sendTest("owner@title.example"));
+    const auto received = server.received();
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].rcptTo, std::vector<std::string>{"owner@title.example"});
+    EXPECT_FALSE(messenger.sendTest(""));
+}
+
+} // namespace
+} // namespace qm
