@@ -4,6 +4,7 @@
 #include "dialogs.h"
 #include "files.h"
 #include "main_window.h"
+#include "smtp_server.h"
 #include "startup.h"
 
 #include <QApplication>
@@ -282,6 +283,31 @@ TEST_F(MainWindowTest, ChoosingAStateRefillsTheTownsAndPhonesTakeTheirForm) {
     QTest::keyClicks(w.txtPhone, "4135550101");
     EXPECT_EQ(w.txtPhone->text(), "(413) 555-0101");
     EXPECT_EQ(w.txtPhone->cursorPosition(), 14);
+}
+
+TEST_F(MainWindowTest, SendTestUsesTheSettingsOnScreen) {
+    mailtest::SmtpServer server;
+    MainWindow& w = start(kConfig);
+    w.openSettings();
+    w.optMAPI->setChecked(true);
+    w.txtSmtpHost->setText("127.0.0.1");
+    w.txtSmtpPort->setValue(server.port());
+    w.txtSenderAddress->setText("desk@north.example");
+    w.txtEmail->setText("owner@north.example");
+    QTest::mouseClick(w.cmdSendTest, Qt::LeftButton);
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].title, "SEND TEST");
+    EXPECT_EQ(dialogs.shown()[0].icon, QMessageBox::Information)
+        << dialogs.shown()[0].text.toStdString();
+    const auto received = server.received();
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].rcptTo, std::vector<std::string>{"owner@north.example"});
+
+    w.txtEmail->clear();
+    QTest::mouseClick(w.cmdSendTest, Qt::LeftButton);
+    ASSERT_EQ(dialogs.shown().size(), 2u);
+    EXPECT_EQ(dialogs.shown()[1].icon, QMessageBox::Critical);
+    EXPECT_TRUE(dialogs.shown()[1].text.contains("E-Mail Address"));
 }
 
 TEST_F(MainWindowTest, TabChangesMoveTheFocusAndShowTheLinesOnlyOnNewOrder) {
