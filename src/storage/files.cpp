@@ -35,6 +35,18 @@ class FileDescriptor {
     int fd_;
 };
 
+// The size of a file just opened for reading; a failed open or a folder is an error.
+Result<size_t> sizeOfOpenFile(const FileDescriptor& fd, const std::string& path) {
+    if (!fd.valid())
+        return systemError(path, errno, "cannot open the file");
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0)
+        return systemError(path, errno, "cannot read the file's size");
+    if (S_ISDIR(st.st_mode))
+        return Error{ErrorKind::Io, path, 0, "is a folder, not a file", EISDIR};
+    return static_cast<size_t>(st.st_size);
+}
+
 bool writeAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t n = ::write(fd, bytes.data(), bytes.size());
@@ -113,14 +125,10 @@ DataLock::~DataLock() {
 
 Result<MappedFile> MappedFile::open(const std::string& path) {
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd.valid())
-        return systemError(path, errno, "cannot open the file");
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0)
-        return systemError(path, errno, "cannot read the file's size");
-    if (S_ISDIR(st.st_mode))
-        return Error{ErrorKind::Io, path, 0, "is a folder, not a file", EISDIR};
-    const auto size = static_cast<size_t>(st.st_size);
+    auto fileSize = sizeOfOpenFile(fd, path);
+    if (!fileSize)
+        return fileSize.error();
+    const size_t size = *fileSize;
     constexpr size_t kSmallFile = size_t{4} << 20;
     if (size < kSmallFile) {
         fd.close();
@@ -157,16 +165,12 @@ MappedFile::~MappedFile() {
 
 Result<std::string> readWholeFile(const std::string& path) {
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd.valid())
-        return systemError(path, errno, "cannot open the file");
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0)
-        return systemError(path, errno, "cannot read the file's size");
-    if (S_ISDIR(st.st_mode))
-        return Error{ErrorKind::Io, path, 0, "is a folder, not a file", EISDIR};
+    auto size = sizeOfOpenFile(fd, path);
+    if (!size)
+        return size.error();
     std::string out;
     // One spare byte: read() then reports the end without the buffer growing (and being copied).
-    out.resize(static_cast<size_t>(st.st_size) + 1);
+    out.resize(*size + 1);
     size_t have = 0;
     for (;;) {
         if (have == out.size())
