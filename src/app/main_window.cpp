@@ -4,6 +4,7 @@
 #include "clock.h"
 #include "cp1252.h"
 #include "dialogs.h"
+#include "directory_editor.h"
 #include "messenger.h"
 #include "phone.h"
 #include "settings_logic.h"
@@ -252,8 +253,8 @@ QFrame* MainWindow::buildSettingsFrame() {
         connect(phone, &QLineEdit::textChanged, this, [phone] { formatPhoneBox(phone); });
     txtDBasePath = box("txtDBasePath");
     for (QLineEdit* field : {txtCoName, txtAddr1, txtAddr2, txtCSZip, txtPhone, txtFax, txtEmail})
-        field->setMinimumWidth(300);
-    txtDBasePath->setMinimumWidth(400);
+        field->setMinimumWidth(220);
+    txtDBasePath->setMinimumWidth(300);
     optOutlook = named(new QRadioButton(QStringLiteral("Mail program")), "optOutlook");
     optMAPI = named(new QRadioButton(QStringLiteral("SMTP")), "optMAPI");
     optMAPI->setChecked(true);
@@ -274,7 +275,7 @@ QFrame* MainWindow::buildSettingsFrame() {
     connect(cmdSendTest, &QPushButton::clicked, this, &MainWindow::sendTestMessage);
     for (QLineEdit* field :
          {txtSmtpHost, txtSmtpUser, txtSmtpPassword, txtSenderAddress, txtMailProgram})
-        field->setMinimumWidth(150);
+        field->setMinimumWidth(110);
     showMailTransport(MailTransport{});
     chkAuto = named(new QCheckBox(QStringLiteral("Automatic Messaging ...")), "chkAuto");
     chkAuto->setToolTip(QStringLiteral(" check this box for ON"));
@@ -340,16 +341,19 @@ QFrame* MainWindow::buildSettingsFrame() {
     form->addRow(QString(), chkAuto);
     form->addRow(Label12);
     for (QSlider* slider : {Slider1, Slider2})
-        slider->setMinimumWidth(320);
+        slider->setMinimumWidth(220);
     form->addRow(faceLabel(QStringLiteral("brightness")), Slider1);
     form->addRow(faceLabel(QStringLiteral("zoom")), Slider2);
 
+    directory = new DirectoryEditor([this] { return context_.dataFolder(); }, *context_.dialogs);
+    markFaceColoured(directory);
     auto* schedule = new QVBoxLayout;
-    schedule->addWidget(grdService, 1);
+    schedule->addWidget(grdService, 2);
     schedule->addWidget(lblCustom);
+    schedule->addWidget(directory, 4);
     auto* columns = new QHBoxLayout;
-    columns->addWidget(business, 2);
-    columns->addLayout(schedule, 1);
+    columns->addWidget(business, 3);
+    columns->addLayout(schedule, 2);
     auto* layout = new QVBoxLayout(frame);
     layout->addLayout(columns, 1);
     auto* ok = new QHBoxLayout;
@@ -483,6 +487,7 @@ void MainWindow::acceptSettings() {
     if (newFolder)
         refresh_.forgetStamps();
     messenger_->settingsChanged();
+    directory->ClearDataView();
     SSTab1->show();
     Frame1->hide();
     Frame1->setEnabled(false);

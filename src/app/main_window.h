@@ -28,6 +28,7 @@ class QTimer;
 
 namespace qm {
 
+class DirectoryEditor;
 class Messenger;
 class TextGuard;
 struct MainWindowParts;
@@ -181,6 +182,7 @@ class MainWindow : public QWidget, private RefreshView {
     QTableWidget* grdService = nullptr;
     QLabel* lblCustom = nullptr;
     QPushButton* cmdDefaults = nullptr;
+    DirectoryEditor* directory = nullptr;
 
     // The choice each pick list remembers, set when the user chooses an entry.
     QString titleCompanyChoice;
