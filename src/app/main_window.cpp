@@ -347,6 +347,15 @@ QFrame* MainWindow::buildSettingsFrame() {
 
     directory = new DirectoryEditor([this] { return context_.dataFolder(); }, *context_.dialogs);
     markFaceColoured(directory);
+    connect(directory, &DirectoryEditor::customRatesLoad, this, &MainWindow::loadCustomRates);
+    connect(directory, &DirectoryEditor::customRatesSave, this, &MainWindow::saveCustomRates);
+    connect(directory, &DirectoryEditor::customCaptionCleared, lblCustom, &QLabel::clear);
+    // Over the custom column the hint names the service of the row under the pointer.
+    grdService->setMouseTracking(true);
+    connect(grdService, &QTableWidget::cellEntered, this, [this](int row, int column) {
+        const QTableWidgetItem* code = grdService->item(row, 0);
+        grdService->setToolTip(column == 2 && row > 0 && code ? code->text() : QString());
+    });
     auto* schedule = new QVBoxLayout;
     schedule->addWidget(grdService, 2);
     schedule->addWidget(lblCustom);
@@ -486,6 +495,7 @@ void MainWindow::acceptSettings() {
     }
     if (newFolder)
         refresh_.forgetStamps();
+    saveCustomRates();
     messenger_->settingsChanged();
     directory->ClearDataView();
     SSTab1->show();
@@ -626,7 +636,7 @@ bool MainWindow::typeIntoServiceGrid(QKeyEvent* key) {
         return false; // movement keys are the grid's own
     const int row = grdService->currentRow();
     const int column = grdService->currentColumn();
-    if (row < 1 || column < 0 || column > 1)
+    if (row < 1 || column < 0 || column >= grdService->columnCount())
         return true;
     QTableWidgetItem* cell = grdService->item(row, column);
     if (!cell) {
@@ -638,6 +648,51 @@ bool MainWindow::typeIntoServiceGrid(QKeyEvent* key) {
         serviceGridHoldsSchedule_ = true;
     }
     return true;
+}
+
+void MainWindow::loadCustomRates(const QString& name) {
+    grdService->setColumnCount(3);
+    auto* heading = new QTableWidgetItem(QStringLiteral("custom"));
+    heading->setTextAlignment(Qt::AlignCenter);
+    heading->setFlags(Qt::ItemIsEnabled);
+    grdService->setItem(0, 2, heading);
+    lblCustom->setText(name.left(38));
+    auto rates = readCustomRates(context_.dataFolder(), toDisk(name));
+    if (!rates) {
+        context_.dialogs->message(this, QMessageBox::Critical, QStringLiteral("Quillmark"),
+                                  fromDisk(rates.error().describe()));
+        return;
+    }
+    for (const ServiceEntry& rate : *rates) {
+        for (int row = 1; row < grdService->rowCount(); ++row) {
+            const QTableWidgetItem* code = grdService->item(row, 0);
+            if (code && toDisk(code->text().trimmed()) == rate.code) {
+                grdService->setItem(row, 2, new QTableWidgetItem(fromDisk(rate.feeText)));
+                break;
+            }
+        }
+    }
+}
+
+void MainWindow::saveCustomRates() {
+    const QString name = directory->customRateName().trimmed();
+    if (grdService->columnCount() == 3 && !directory->removalMarked() && !name.isEmpty()) {
+        std::vector<std::pair<QString, QString>> rows;
+        for (int row = 1; row < grdService->rowCount(); ++row) {
+            const QTableWidgetItem* code = grdService->item(row, 0);
+            const QTableWidgetItem* fee = grdService->item(row, 2);
+            rows.emplace_back(code ? code->text() : QString(), fee ? fee->text() : QString());
+        }
+        if (Status saved =
+                writeCustomRates(context_.dataFolder(), toDisk(name), customRatesFromRows(rows));
+            !saved)
+            context_.dialogs->message(this, QMessageBox::Critical, QStringLiteral("Quillmark"),
+                                      fromDisk(saved.error().describe()));
+    }
+    grdService->setColumnCount(2);
+    grdService->scrollToTop();
+    directory->clearRemovalMark();
+    lblCustom->clear();
 }
 
 Status MainWindow::saveFeeSchedule() {

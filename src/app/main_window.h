@@ -96,6 +96,9 @@ class MainWindow : public QWidget, private RefreshView {
     void reportUnexpectedError(const Error& error);
     Settings settingsFromScreen() const;
     void showMailTransport(const MailTransport& mail);
+    // The custom column of the fee grid: a customer's rates shown, and stored back.
+    void loadCustomRates(const QString& name);
+    void saveCustomRates();
     // Sends a short message to the business's own address with the settings on screen.
     void sendTestMessage();
     // A key on the fee grid: true when it was taken as typing into the current cell.

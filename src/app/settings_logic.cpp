@@ -30,4 +30,12 @@ feeScheduleFromRows(const std::vector<std::pair<QString, QString>>& rows) {
     return schedule;
 }
 
+std::vector<std::pair<std::string, double>>
+customRatesFromRows(const std::vector<std::pair<QString, QString>>& rows) {
+    std::vector<std::pair<std::string, double>> rates = feeScheduleFromRows(rows);
+    for (auto& [code, fee] : rates)
+        fee = parseNumber(formatFee(fee)).value_or(0.0);
+    return rates;
+}
+
 } // namespace qm

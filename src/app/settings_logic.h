@@ -18,4 +18,8 @@ std::optional<QString> cellAfterKeystroke(const QString& cell, const QString& ty
 std::vector<std::pair<std::string, double>>
 feeScheduleFromRows(const std::vector<std::pair<QString, QString>>& rows);
 
+// The custom column as rates to store: a fee counts as it reads in "#.00", so .004 is none.
+std::vector<std::pair<std::string, double>>
+customRatesFromRows(const std::vector<std::pair<QString, QString>>& rows);
+
 } // namespace qm

@@ -2,6 +2,7 @@
 #include "appearance_apply.h"
 #include "clock.h"
 #include "dialogs.h"
+#include "directory_editor.h"
 #include "files.h"
 #include "main_window.h"
 #include "smtp_server.h"
@@ -308,6 +309,34 @@ TEST_F(MainWindowTest, SendTestUsesTheSettingsOnScreen) {
     ASSERT_EQ(dialogs.shown().size(), 2u);
     EXPECT_EQ(dialogs.shown()[1].icon, QMessageBox::Critical);
     EXPECT_TRUE(dialogs.shown()[1].text.contains("E-Mail Address"));
+}
+
+TEST_F(MainWindowTest, CustomRatesAreShownBesideTheScheduleAndStoredOnLeaving) {
+    MainWindow& w = start(kConfig);
+    w.refreshNow();
+    w.openSettings();
+    ASSERT_TRUE(w.directory->LoadDatabase(DirectoryKind::Companies));
+    ASSERT_TRUE(w.directory->selectRow(0));
+    ASSERT_EQ(w.grdService->columnCount(), 3);
+    EXPECT_EQ(w.grdService->item(0, 2)->text(), "custom");
+    EXPECT_EQ(w.lblCustom->text(), "Bay Title");
+    w.grdService->setCurrentCell(1, 2);
+    QTest::keyClicks(w.grdService, "125.5");
+    QTest::mouseClick(w.cmdDefaults, Qt::LeftButton); // OK stores the column first
+    const std::string rateFile = data + "customrates/Bay Title.rte";
+    EXPECT_EQ(readWholeFile(rateFile).value(), "\"R.Full\",\"125.50\"\r\n");
+    EXPECT_EQ(w.grdService->columnCount(), 2);
+    EXPECT_TRUE(w.lblCustom->text().isEmpty());
+
+    // Shown again, then emptied: leaving the entry deletes the file.
+    w.openSettings();
+    ASSERT_TRUE(w.directory->LoadDatabase(DirectoryKind::Companies));
+    ASSERT_TRUE(w.directory->selectRow(0));
+    ASSERT_TRUE(w.grdService->item(1, 2));
+    EXPECT_EQ(w.grdService->item(1, 2)->text(), "125.50");
+    w.grdService->item(1, 2)->setText("0");
+    QTest::mouseClick(w.cmdDefaults, Qt::LeftButton);
+    EXPECT_FALSE(fileExists(rateFile));
 }
 
 TEST_F(MainWindowTest, TabChangesMoveTheFocusAndShowTheLinesOnlyOnNewOrder) {

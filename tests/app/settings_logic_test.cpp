@@ -30,5 +30,13 @@ TEST(SettingsLogic, GridRowsBecomeTheSchedule) {
     EXPECT_EQ(schedule[3].second, 0);
 }
 
+TEST(SettingsLogic, CustomFeesCountAsTheyReadWithTwoDecimals) {
+    const auto rates = customRatesFromRows({{"R.Full", "125.5"}, {"M.Tax", ".004"}, {"C.X", "x"}});
+    ASSERT_EQ(rates.size(), 3u);
+    EXPECT_EQ(rates[0].second, 125.5);
+    EXPECT_EQ(rates[1].second, 0); // written as .00: no custom fee
+    EXPECT_EQ(rates[2].second, 0);
+}
+
 } // namespace
 } // namespace qm
