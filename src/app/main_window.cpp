@@ -436,6 +436,29 @@ void MainWindow::showMailTransport(const MailTransport& mail) {
     txtMailProgram->setText(fromDisk(mail.mailProgram));
 }
 
+void MainWindow::loadOrderRates(const QString& customer) {
+    // The first load runs with the New Order tab current, so this covers it too.
+    if (SSTab1->currentIndex() != NewOrderTab)
+        return;
+    auto schedule = readFeeSchedule(context_.dataFolder());
+    auto rates = readCustomRates(context_.dataFolder(), toDisk(customer));
+    if (!schedule || !rates) {
+        const Error& error = schedule ? rates.error() : schedule.error();
+        if (isDataAccessError(error))
+            reportDataAccessError(error);
+        else
+            reportUnexpectedError(error);
+        return;
+    }
+    const ServicePickLists lists = servicePickLists(*schedule, *rates);
+    for (auto [combo, picks] :
+         {std::pair{cboType, &lists.types}, std::pair{cboMuni, &lists.municipal}}) {
+        combo->clear();
+        for (const ServicePick& pick : *picks)
+            combo->addItem(pick.code, QVariant::fromValue(static_cast<qlonglong>(pick.dollars)));
+    }
+}
+
 void MainWindow::FillTownList(const QString& state) {
     cboTown->clear();
     cboTown->addItems(townPickList(state));

@@ -56,6 +56,10 @@ class MainWindow : public QWidget, private RefreshView {
     // Fills the settings controls from the loaded settings (start-up).
     void applySettings(const LoadedConfig& loaded);
     void updateCaption();
+    // Custom rates "Load" for order entry: cboType and cboMuni from the schedule with the
+    // customer's own fees (whole dollars, as item data); "default" gives the plain schedule.
+    // Only while the New Order tab is the current tab (as it is during the first load).
+    void loadOrderRates(const QString& customer);
     // The town pick list of the chosen state.
     void FillTownList(const QString& state);
 

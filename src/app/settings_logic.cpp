@@ -38,4 +38,27 @@ customRatesFromRows(const std::vector<std::pair<QString, QString>>& rows) {
     return rates;
 }
 
+ServicePickLists servicePickLists(const std::vector<ServiceEntry>& schedule,
+                                  const std::vector<ServiceEntry>& customRates) {
+    ServicePickLists lists;
+    lists.types.push_back({kNoServicePick, 0});
+    lists.municipal.push_back({kNoServicePick, 0});
+    for (const ServiceEntry& service : schedule) {
+        auto& list = service.isMunicipal() ? lists.municipal : lists.types;
+        list.push_back(
+            {QString::fromStdString(cp1252ToUtf8(service.code)), service.wholeDollars()});
+    }
+    for (const ServiceEntry& rate : customRates) {
+        auto& list = rate.isMunicipal() ? lists.municipal : lists.types;
+        const QString code = QString::fromStdString(cp1252ToUtf8(rate.code));
+        for (ServicePick& pick : list) {
+            if (pick.code == code) {
+                pick.dollars = rate.wholeDollars();
+                break;
+            }
+        }
+    }
+    return lists;
+}
+
 } // namespace qm

@@ -1,6 +1,8 @@
 #pragma once
 // What the settings screen computes: the fee-grid keystroke rule and the schedule it saves.
 
+#include "directory_files.h"
+
 #include <QString>
 #include <optional>
 #include <string>
@@ -21,5 +23,20 @@ feeScheduleFromRows(const std::vector<std::pair<QString, QString>>& rows);
 // The custom column as rates to store: a fee counts as it reads in "#.00", so .004 is none.
 std::vector<std::pair<std::string, double>>
 customRatesFromRows(const std::vector<std::pair<QString, QString>>& rows);
+
+// The order editor's two service pick lists: "< none >", then the schedule's codes (municipal
+// ones, "M.", apart) each with its fee in whole dollars, a customer's own rate replacing it.
+struct ServicePick {
+    QString code;
+    long dollars = 0;
+    bool operator==(const ServicePick&) const = default;
+};
+struct ServicePickLists {
+    std::vector<ServicePick> types;
+    std::vector<ServicePick> municipal;
+};
+inline const QString kNoServicePick = QStringLiteral("< none >");
+ServicePickLists servicePickLists(const std::vector<ServiceEntry>& schedule,
+                                  const std::vector<ServiceEntry>& customRates);
 
 } // namespace qm

@@ -339,6 +339,23 @@ TEST_F(MainWindowTest, CustomRatesAreShownBesideTheScheduleAndStoredOnLeaving) {
     EXPECT_FALSE(fileExists(rateFile));
 }
 
+TEST_F(MainWindowTest, OrderRatesFillTheServiceListsOnlyOnTheNewOrderTab) {
+    MainWindow& w = start(kConfig);
+    ASSERT_TRUE(writeWholeFile(data + "customrates/Bay Title.rte", "\"R.Full\",\"124.50\"\r\n"));
+    w.loadOrderRates("Bay Title");
+    ASSERT_EQ(w.cboType->count(), 2);
+    EXPECT_EQ(w.cboType->itemText(0), "< none >");
+    EXPECT_EQ(w.cboType->itemData(1).toLongLong(), 124);
+    EXPECT_EQ(w.cboMuni->itemText(1), "M.Water");
+    EXPECT_EQ(w.cboMuni->itemData(1).toLongLong(), 0); // .5 rounds to the even 0
+    w.loadOrderRates("default");
+    EXPECT_EQ(w.cboType->itemData(1).toLongLong(), 150);
+    w.SSTab1->setCurrentIndex(MainWindow::PendingTab);
+    w.cboType->clear();
+    w.loadOrderRates("default");
+    EXPECT_EQ(w.cboType->count(), 0);
+}
+
 TEST_F(MainWindowTest, TabChangesMoveTheFocusAndShowTheLinesOnlyOnNewOrder) {
     MainWindow& w = start(kConfig);
     QApplication::setActiveWindow(&w);

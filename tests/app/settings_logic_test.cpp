@@ -38,5 +38,17 @@ TEST(SettingsLogic, CustomFeesCountAsTheyReadWithTwoDecimals) {
     EXPECT_EQ(rates[2].second, 0);
 }
 
+TEST(SettingsLogic, ServicePickListsTakeTheCustomersWholeDollarFees) {
+    const std::vector<ServiceEntry> schedule = {
+        {"R.Full", "150.00"}, {"M.Water", "35.50"}, {"C.Copy", "124.50"}, {"M.Tax", "20.00"}};
+    const std::vector<ServiceEntry> rates = {
+        {"R.Full", "125.50"}, {"M.Tax", "12.49"}, {"R.Gone", "9.00"}};
+    const ServicePickLists lists = servicePickLists(schedule, rates);
+    EXPECT_EQ(lists.types,
+              (std::vector<ServicePick>{{"< none >", 0}, {"R.Full", 126}, {"C.Copy", 124}}));
+    EXPECT_EQ(lists.municipal,
+              (std::vector<ServicePick>{{"< none >", 0}, {"M.Water", 36}, {"M.Tax", 12}}));
+}
+
 } // namespace
 } // namespace qm
