@@ -339,6 +339,25 @@ TEST_F(MainWindowTest, CustomRatesAreShownBesideTheScheduleAndStoredOnLeaving) {
     EXPECT_FALSE(fileExists(rateFile));
 }
 
+TEST_F(MainWindowTest, ARemovedEntrysRatesAreNotStoredBack) {
+    put("Companies.lst", "Acme _ 1 St _  _ Lee, MA _  _ f _ e _ \r\n"
+                         "Bay Title _ 2 Bay Rd _  _ Boston, MA _  _ f _ e _ \r\n");
+    ::mkdir((data + "customrates").c_str(), 0755);
+    ASSERT_TRUE(writeWholeFile(data + "customrates/Acme.rte", "\"R.Full\",\"99.00\"\r\n"));
+    MainWindow& w = start(kConfig);
+    w.refreshNow();
+    w.openSettings();
+    ASSERT_TRUE(w.directory->LoadDatabase(DirectoryKind::Companies));
+    ASSERT_TRUE(w.directory->selectRow(0)); // Acme, with its rates shown
+    ASSERT_EQ(w.grdService->item(1, 2)->text(), "99.00");
+    QTest::mouseClick(w.directory->cmdRemove, Qt::LeftButton);
+    EXPECT_FALSE(fileExists(data + "customrates/Acme.rte"));
+    ASSERT_TRUE(w.directory->selectRow(0)); // Bay Title: leaving Acme stores nothing
+    EXPECT_FALSE(fileExists(data + "customrates/Acme.rte"));
+    EXPECT_EQ(readWholeFile(data + "Companies.lst").value(),
+              "Bay Title _ 2 Bay Rd _  _ Boston, MA _  _ f _ e _ \r\n");
+}
+
 TEST_F(MainWindowTest, OrderRatesFillTheServiceListsOnlyOnTheNewOrderTab) {
     MainWindow& w = start(kConfig);
     ASSERT_TRUE(writeWholeFile(data + "customrates/Bay Title.rte", "\"R.Full\",\"124.50\"\r\n"));
