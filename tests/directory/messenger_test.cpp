@@ -50,6 +50,18 @@ TEST_F(MessengerTest, SendMsgReachesTheFirstSearcherByEmailAndText) {
     EXPECT_NE(received[0].content.find("12 Oak St"), std::string::npos);
 }
 
+TEST_F(MessengerTest, ACarrierOutsideTheTableGetsTheBareDigits) {
+    ASSERT_TRUE(
+        writeWholeFile(settings.dataFolder + "Searchers.lst",
+                       "Ned Nix _  _  _  _  _ 555 201 0003 _ Nextel _ ned@example.com\r\n"));
+    ASSERT_TRUE(
+        messenger.SendMsg(nullptr, "Ned", "REMINDER", "due today", MessageType::EmailWithTextCopy))
+        << (dialogs.shown().empty() ? "" : dialogs.shown()[0].text.toStdString());
+    const auto received = server.received();
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0].rcptTo, (std::vector<std::string>{"ned@example.com", "5552010003"}));
+}
+
 TEST_F(MessengerTest, NobodyByThatNameMeansNothingSentAndNothingShown) {
     EXPECT_FALSE(messenger.SendMsg(nullptr, "Zed", "s", "t", MessageType::EmailOnly));
     EXPECT_TRUE(dialogs.shown().empty());
