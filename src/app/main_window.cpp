@@ -74,6 +74,14 @@ QComboBox* pickList(const char* name) {
     return combo;
 }
 
+// Row 0 of a grid holds its centred headings, which take no typing.
+void setGridHeading(QTableWidget* grid, int column, const QString& text) {
+    auto* heading = new QTableWidgetItem(text);
+    heading->setTextAlignment(Qt::AlignCenter);
+    heading->setFlags(Qt::ItemIsEnabled);
+    grid->setItem(0, column, heading);
+}
+
 // Phone boxes take the shared phone form as they change.
 void formatPhoneBox(QLineEdit* box) {
     const QString formatted = formatPhone(box->text());
@@ -675,10 +683,7 @@ bool MainWindow::typeIntoServiceGrid(QKeyEvent* key) {
 
 void MainWindow::loadCustomRates(const QString& name) {
     grdService->setColumnCount(3);
-    auto* heading = new QTableWidgetItem(QStringLiteral("custom"));
-    heading->setTextAlignment(Qt::AlignCenter);
-    heading->setFlags(Qt::ItemIsEnabled);
-    grdService->setItem(0, 2, heading);
+    setGridHeading(grdService, 2, QStringLiteral("custom"));
     lblCustom->setText(name.left(38));
     auto rates = readCustomRates(context_.dataFolder(), toDisk(name));
     if (!rates) {
@@ -787,10 +792,7 @@ void MainWindow::showServices(const std::vector<ServiceEntry>& services) {
     grdService->clearContents();
     const QString headings[] = {QStringLiteral("Service Code"), QStringLiteral("Fee")};
     for (int column = 0; column < 2; ++column) {
-        auto* heading = new QTableWidgetItem(headings[column]);
-        heading->setTextAlignment(Qt::AlignCenter);
-        heading->setFlags(Qt::ItemIsEnabled);
-        grdService->setItem(0, column, heading);
+        setGridHeading(grdService, column, headings[column]);
     }
     int row = 1;
     for (const ServiceEntry& entry : services) {

@@ -129,18 +129,22 @@ void DirectoryEditor::onKindButton(DirectoryKind kind) {
     LoadDatabase(kind);
 }
 
-void DirectoryEditor::ClearDataView() {
-    kind_.reset();
-    paintButtons();
-    cmdAdd->setEnabled(false);
-    cmdRemove->setEnabled(false);
-    hideCarrierList(true);
+void DirectoryEditor::emptyBoxes() {
     for (int n = 1; n <= int(kDirectoryFieldCount); ++n) {
         Text[n]->setEnabled(false);
         Text[n]->setText(QString());
         Text[n]->setPlaceholderText(QString());
         Text[n]->setToolTip(QString());
     }
+}
+
+void DirectoryEditor::ClearDataView() {
+    kind_.reset();
+    paintButtons();
+    cmdAdd->setEnabled(false);
+    cmdRemove->setEnabled(false);
+    hideCarrierList(true);
+    emptyBoxes();
     const QSignalBlocker quiet(List1);
     List1->clear();
 }
@@ -150,12 +154,7 @@ bool DirectoryEditor::LoadDatabase(DirectoryKind kind) {
     hideCarrierList(true);
     // Placeholders of the previous kind must not count as values while the boxes are reset.
     kind_.reset();
-    for (int n = 1; n <= int(kDirectoryFieldCount); ++n) {
-        Text[n]->setEnabled(false);
-        Text[n]->setText(QString());
-        Text[n]->setPlaceholderText(QString());
-        Text[n]->setToolTip(QString());
-    }
+    emptyBoxes();
     {
         const QSignalBlocker quiet(List1);
         List1->clear();

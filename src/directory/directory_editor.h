@@ -71,6 +71,7 @@ class DirectoryEditor : public QWidget {
   private:
     void onKindButton(DirectoryKind kind);
     void paintButtons();
+    void emptyBoxes();
     void fillList(const DirectoryLookup& lookup);
     void showSelected();
     void onBoxEdited(int box);
