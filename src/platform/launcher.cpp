@@ -17,14 +17,19 @@ void describe(QString* failure, const QProcess& process) {
     }
 }
 
+void prepare(QProcess& process, const QString& program, const QStringList& arguments,
+             const QString& workingFolder) {
+    process.setProgram(program);
+    process.setArguments(arguments);
+    process.setWorkingDirectory(workingFolder);
+}
+
 } // namespace
 
 bool ProcessLauncher::startDetached(const QString& program, const QStringList& arguments,
                                     const QString& workingFolder, QString* failure) {
     QProcess process;
-    process.setProgram(program);
-    process.setArguments(arguments);
-    process.setWorkingDirectory(workingFolder);
+    prepare(process, program, arguments, workingFolder);
     if (!process.startDetached()) {
         describe(failure, process);
         return false;
@@ -35,9 +40,7 @@ bool ProcessLauncher::startDetached(const QString& program, const QStringList& a
 bool ProcessLauncher::runAndWait(const QString& program, const QStringList& arguments,
                                  const QString& workingFolder, QString* failure) {
     QProcess process;
-    process.setProgram(program);
-    process.setArguments(arguments);
-    process.setWorkingDirectory(workingFolder);
+    prepare(process, program, arguments, workingFolder);
     // Nobody reads the child's output here, and it has nothing to be told.
     process.setProcessChannelMode(QProcess::ForwardedChannels);
     process.setStandardInputFile(QProcess::nullDevice());
