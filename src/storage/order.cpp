@@ -1,5 +1,6 @@
 #include "order.h"
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #if defined(__SSE2__)
@@ -470,11 +471,12 @@ Result<std::vector<std::string>> allFileNumbers(const std::string& dataFolder) {
 }
 
 long generatedNumberOf(std::string_view fileNumber) {
-    std::string_view tail =
-        fileNumber.size() > 5 ? fileNumber.substr(fileNumber.size() - 5) : fileNumber;
+    // Every digit after "QM" counts, so QM100000 is not read as 0 and duplicated forever.
+    if (fileNumber.starts_with("QM"))
+        fileNumber.remove_prefix(2);
     long value = 0;
-    for (char c : tail) {
-        if (c < '0' || c > '9')
+    for (char c : fileNumber) {
+        if (c < '0' || c > '9' || value > (LONG_MAX - 9) / 10)
             break;
         value = value * 10 + (c - '0');
     }

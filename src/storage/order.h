@@ -133,7 +133,7 @@ Result<std::vector<std::string>> allFileNumbers(const std::string& dataFolder);
 
 // "QM" and five digits, one more than the highest generated number in use.
 std::string nextGeneratedFileNumber(const std::vector<std::string>& fileNumbers);
-// The number a file number counts as: the leading digits of its last five characters.
+// The number a "QM" file number counts as: the digits after "QM" up to the first other character.
 long generatedNumberOf(std::string_view fileNumber);
 
 // Log lines: CR LF, "mm/dd hh:mm  ", the text, " [", the initials, "]".

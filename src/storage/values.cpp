@@ -189,4 +189,21 @@ long roundFeeToDollars(double value) {
     return static_cast<long>(r);
 }
 
+std::string properCase(std::string_view text) {
+    std::string out(text);
+    bool wordStart = true;
+    for (char& c : out) {
+        if (c == ' ') {
+            wordStart = true;
+            continue;
+        }
+        if (c >= 'a' && c <= 'z' && wordStart)
+            c = static_cast<char>(c - 'a' + 'A');
+        else if (c >= 'A' && c <= 'Z' && !wordStart)
+            c = static_cast<char>(c - 'A' + 'a');
+        wordStart = false;
+    }
+    return out;
+}
+
 } // namespace qm

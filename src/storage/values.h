@@ -44,6 +44,10 @@ std::optional<double> parseNumber(std::string_view text);
 
 // The "#.00" form of fees: 150.00, .50, .00, -.25, 1234.00.
 std::string formatFee(double value);
+// Each word (blank-separated) with its first letter upper case and the rest lower case:
+// "WEST SPRINGFIELD" -> "West Springfield". ASCII letters only change.
+std::string properCase(std::string_view text);
+
 // A fee held as whole dollars: nearest integer, halves to the even one.
 long roundFeeToDollars(double value);
 

@@ -120,6 +120,9 @@ TEST(Order, NextGeneratedFileNumber) {
         {"tail without a leading digit counts as 0", {"QMabcde"}, "QM00001"},
         {"lower-case prefix is no generated number", {"qm00050"}, "QM00001"},
         {"beyond five digits", {"QM99999"}, "QM100000"},
+        {"six digits read whole", {"QM100000", "QM99999"}, "QM100001"},
+        {"six-digit split order", {"QM123456m"}, "QM123457"},
+        {"short number after the prefix", {"QM7"}, "QM00008"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(nextGeneratedFileNumber(c.numbers), c.next) << c.name;

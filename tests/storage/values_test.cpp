@@ -89,3 +89,15 @@ TEST(Values, ShortDatesHaveNoLeadingZeros) {
 
 } // namespace
 } // namespace qm
+
+TEST(Values, ProperCaseCapitalisesEachBlankSeparatedWord) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"SPRINGFIELD", "Springfield"},
+        {"WEST SPRINGFIELD", "West Springfield"},
+        {"manchester-by-the-sea", "Manchester-by-the-sea"},
+        {"  two  blanks", "  Two  Blanks"},
+        {"", ""},
+    };
+    for (const auto& [in, out] : cases)
+        EXPECT_EQ(qm::properCase(in), out) << in;
+}
