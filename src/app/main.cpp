@@ -5,6 +5,8 @@
 #include "dialogs.h"
 #include "launcher.h"
 #include "main_window.h"
+#include "printer.h"
+#include "recovery_prompt.h"
 #include "single_instance.h"
 #include "startup.h"
 
@@ -54,6 +56,7 @@ int main(int argc, char** argv) {
     qm::SystemClock clock;
     qm::WidgetDialogs dialogs;
     qm::ProcessLauncher launcher;
+    qm::DefaultPrinter printer;
     qm::StartupEnvironment env;
     env.programFolder = programFolder();
     env.programFile = QCoreApplication::applicationFilePath();
@@ -76,9 +79,13 @@ int main(int argc, char** argv) {
     context.clock = &clock;
     context.dialogs = &dialogs;
     context.launcher = &launcher;
+    context.printer = &printer;
     qm::MainWindow window(context);
     if (!qm::prepareMainWindow(env, context, window))
         return 1;
+    if (qm::Status offered = qm::offerRecoveredOrder(context, nullptr); !offered)
+        dialogs.message(nullptr, QMessageBox::Critical, qm::kProgramTitle,
+                        QString::fromStdString(offered.error().describe()));
     QObject::connect(&instance, &qm::SingleInstance::restoreRequested, &window,
                      &qm::MainWindow::restoreFromAnotherCopy);
     window.show();

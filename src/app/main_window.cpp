@@ -6,6 +6,8 @@
 #include "dialogs.h"
 #include "directory_editor.h"
 #include "messenger.h"
+#include "order_editor.h"
+#include "pending_queue.h"
 #include "phone.h"
 #include "settings_logic.h"
 #include "text_guard.h"
@@ -30,7 +32,6 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
-#include <QStandardItemModel>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
@@ -119,6 +120,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
     Label0->hide();
     markFaceColoured(Label0);
 
+    messenger_ = std::make_unique<Messenger>(context_.settings, *context_.dialogs);
     SSTab1 = named(new QTabWidget, "SSTab1");
     auto* newOrder = new QWidget;
     auto* pending = new QWidget;
@@ -150,7 +152,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
     timer_->setInterval(1000);
     connect(timer_, &QTimer::timeout, this, &MainWindow::refreshNow);
     textGuard_ = new TextGuard(this);
-    messenger_ = std::make_unique<Messenger>(context_.settings, *context_.dialogs);
+    connectOrderEntry();
     messenger_->setNotice(
         [this](const QString& text) {
             Label0->setText(text);
@@ -163,74 +165,66 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
 MainWindow::~MainWindow() = default;
 
 void MainWindow::buildNewOrderTab(QWidget* page) {
-    txtFileNumb = named(new QLineEdit, "txtFileNumb");
-    cboTitleCo = pickList("cboTitleCo");
-    cboCustomer = pickList("cboCustomer");
-    cboTown = pickList("cboTown");
-    cboType = pickList("cboType");
-    cboMuni = pickList("cboMuni");
-    cboSearcher = pickList("cboSearcher");
-    DTPicker1 = named(new QDateEdit, "DTPicker1");
-    DTPicker1->setCalendarPopup(true);
-    DTPicker1->setDisplayFormat(QStringLiteral("M/d/yyyy"));
-    cmdSave = named(new QPushButton(QStringLiteral("SAVE")), "cmdSave");
-    cmdSave->setEnabled(false);
+    editor = new OrderEditor(context_, *messenger_);
+    txtFileNumb = editor->txtFileNumb;
+    cboTitleCo = editor->cboTitleCo;
+    cboCustomer = editor->cboCustomer;
+    cboSearcher = editor->cboSearcher;
+    cboType = editor->cboType;
+    cboMuni = editor->cboMuni;
+    cboTown = editor->cboTown;
+    DTPicker1 = editor->DTPicker1;
+    cmdSave = editor->cmdSave;
     Line1 = separatorLine("Line1");
     Line2 = separatorLine("Line2");
     Line3 = separatorLine("Line3");
-
-    auto group = [](const QString& title) {
-        auto* box = new QGroupBox(title);
-        markFaceColoured(box);
-        return box;
-    };
-    auto* originator = group(QStringLiteral("ORIGINATOR INFO"));
-    auto* originatorForm = compactForm(originator);
-    originatorForm->addRow(faceLabel(QStringLiteral("File Number")), txtFileNumb);
-    originatorForm->addRow(faceLabel(QStringLiteral("Title Company")), cboTitleCo);
-    originatorForm->addRow(faceLabel(QStringLiteral("Law Firm")), cboCustomer);
-    auto* property = group(QStringLiteral("PROPERTY INFO"));
-    auto* propertyForm = compactForm(property);
-    propertyForm->addRow(faceLabel(QStringLiteral("Town")), cboTown);
-    auto* setup = group(QStringLiteral("SEARCH SETUP"));
-    auto* setupForm = compactForm(setup);
-    setupForm->addRow(faceLabel(QStringLiteral("Search Type")), cboType);
-    setupForm->addRow(faceLabel(QStringLiteral("Municipal")), cboMuni);
-    setupForm->addRow(faceLabel(QStringLiteral("Due Date")), DTPicker1);
-    setupForm->addRow(faceLabel(QStringLiteral("Searcher")), cboSearcher);
-    setupForm->addRow(QString(), cmdSave);
-
     auto* layout = new QVBoxLayout(page);
-    layout->addWidget(originator);
     layout->addWidget(Line1);
-    layout->addWidget(property);
+    layout->addWidget(editor, 1);
     layout->addWidget(Line2);
-    layout->addWidget(setup);
     layout->addWidget(Line3);
-    layout->addStretch(1);
-
-    connect(cboTitleCo, &QComboBox::activated, this, [this](int index) {
-        titleCompanyChoice = index > 0 ? cboTitleCo->itemText(index) : QString();
-    });
-    connect(cboSearcher, &QComboBox::activated, this, [this](int index) {
-        searcherChoice = index > 0 ? cboSearcher->itemText(index) : QString();
-    });
 }
 
 void MainWindow::buildPendingTab(QWidget* page) {
-    grdOrder = named(new QTableView, "grdOrder");
-    pendingModel_ = new QStandardItemModel(0, 7, this);
-    grdOrder->setModel(pendingModel_);
-    grdOrder->setColumnHidden(6, true); // the key column stays off screen
-    grdOrder->verticalHeader()->hide();
-    grdOrder->setSelectionBehavior(QAbstractItemView::SelectRows);
-    cmdReset = named(new QPushButton(QStringLiteral("Reset")), "cmdReset");
+    queue = new PendingQueue(context_);
+    grdOrder = queue->grdOrder;
+    cmdReset = queue->cmdReset;
+    queue->setTabCaption([this](const QString& caption) { SSTab1->setTabText(PendingTab, caption); });
+    queue->setTownList([this] {
+        QStringList towns;
+        for (int i = 0; i < cboTown->count(); ++i)
+            towns << cboTown->itemText(i);
+        return towns;
+    });
     auto* layout = new QVBoxLayout(page);
-    layout->addWidget(grdOrder, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(cmdReset);
-    buttons->addStretch(1);
-    layout->addLayout(buttons);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(queue);
+}
+
+void MainWindow::connectOrderEntry() {
+    hooks_.clearOrderEditor = [this] { editor->Clear(); };
+    connect(queue->cmdEdit, &QPushButton::clicked, this, [this] {
+        if (!editor->Edit(true))
+            cmdReset->setFocus();
+    });
+    connect(editor, &OrderEditor::editStarted, this, &MainWindow::showEditStarted);
+    connect(editor, &OrderEditor::editEnded, this, &MainWindow::showEditEnded);
+}
+
+void MainWindow::showEditStarted(const QString& fileNumber) {
+    SSTab1->setTabText(NewOrderTab, QStringLiteral("EDIT ORDER : ") + fileNumber);
+    SSTab1->setCurrentIndex(NewOrderTab);
+    SSTab1->setTabEnabled(PendingTab, false);
+    SSTab1->setTabEnabled(CompletedTab, false);
+}
+
+void MainWindow::showEditEnded(bool orderDeleted) {
+    SSTab1->setTabText(NewOrderTab, QStringLiteral("New Order"));
+    SSTab1->setTabEnabled(PendingTab, true);
+    SSTab1->setTabEnabled(CompletedTab, true);
+    SSTab1->setCurrentIndex(PendingTab);
+    if (!orderDeleted)
+        grdOrder->setFocus();
 }
 
 void MainWindow::buildCompletedTab(QWidget* page) {
@@ -446,31 +440,12 @@ void MainWindow::showMailTransport(const MailTransport& mail) {
 
 void MainWindow::loadOrderRates(const QString& customer) {
     // The first load runs with the New Order tab current, so this covers it too.
-    if (SSTab1->currentIndex() != NewOrderTab)
-        return;
-    auto schedule = readFeeSchedule(context_.dataFolder());
-    auto rates = readCustomRates(context_.dataFolder(), toDisk(customer));
-    if (!schedule || !rates) {
-        const Error& error = schedule ? rates.error() : schedule.error();
-        if (isDataAccessError(error))
-            reportDataAccessError(error);
-        else
-            reportUnexpectedError(error);
-        return;
-    }
-    const ServicePickLists lists = servicePickLists(*schedule, *rates);
-    for (auto [combo, picks] :
-         {std::pair{cboType, &lists.types}, std::pair{cboMuni, &lists.municipal}}) {
-        combo->clear();
-        for (const ServicePick& pick : *picks)
-            combo->addItem(pick.code, QVariant::fromValue(static_cast<qlonglong>(pick.dollars)));
-    }
+    if (SSTab1->currentIndex() == NewOrderTab)
+        editor->loadOrderRates(customer);
 }
 
 void MainWindow::FillTownList(const QString& state) {
-    cboTown->clear();
-    cboTown->addItems(townPickList(state));
-    cboTown->setCurrentIndex(0);
+    editor->FillTownList(state);
 }
 
 void MainWindow::sendTestMessage() {
@@ -656,7 +631,23 @@ void MainWindow::showEvent(QShowEvent* e) {
         });
 }
 
+bool MainWindow::mayCloseWithPulledOrder() {
+    if (!editor->holdsUnsavedPull())
+        return true;
+    const auto answer = context_.dialogs->ask(
+        this, QMessageBox::Warning, QStringLiteral(" CLOSE PROGRAM - ") + editor->pulledFileNumber(),
+        QStringLiteral("Closing the program without first clicking Save or Assign\n"
+                       "keeps this order out of the queue until the next start. \"OK\" to close"),
+        QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
+    return answer == QMessageBox::Ok;
+}
+
 void MainWindow::closeEvent(QCloseEvent* e) {
+    if (!mayCloseWithPulledOrder()) {
+        e->ignore();
+        cmdSave->setFocus();
+        return;
+    }
     stopRefresh();
     messenger_->signOff();
     e->accept();
@@ -756,31 +747,23 @@ void MainWindow::showClockLine(const QString& text) {
 }
 
 QString MainWindow::rememberedTitleCompany() const {
-    return titleCompanyChoice;
+    return editor->rememberedTitleCompany();
 }
 
 QString MainWindow::rememberedSearcher() const {
-    return searcherChoice;
+    return editor->rememberedSearcher();
 }
 
 void MainWindow::fillTitleCompanies(const QStringList& items, int selected) {
-    cboTitleCo->clear();
-    cboTitleCo->addItems(items);
-    cboTitleCo->setCurrentIndex(selected);
+    editor->fillTitleCompanies(items, selected);
 }
 
 void MainWindow::fillAttorneys(const QStringList& items) {
-    customerListUpdating = true;
-    cboCustomer->clear();
-    cboCustomer->addItems(items);
-    cboCustomer->setCurrentIndex(0);
-    customerListUpdating = false;
+    editor->fillAttorneys(items);
 }
 
 void MainWindow::fillSearchers(const QStringList& items, int selected) {
-    cboSearcher->clear();
-    cboSearcher->addItems(items);
-    cboSearcher->setCurrentIndex(selected);
+    editor->fillSearchers(items, selected);
 }
 
 void MainWindow::fillServiceGrid(const std::vector<ServiceEntry>& services) {
@@ -808,7 +791,9 @@ void MainWindow::showServices(const std::vector<ServiceEntry>& services) {
 }
 
 Status MainWindow::rebuildPendingQueue() {
-    return hooks_.rebuildPendingQueue ? hooks_.rebuildPendingQueue() : okStatus();
+    if (hooks_.rebuildPendingQueue)
+        return hooks_.rebuildPendingQueue();
+    return queue->RebuildQueue();
 }
 
 Status MainWindow::rebuildCompletedList() {
@@ -820,7 +805,7 @@ Status MainWindow::runDailyEvents(int tickClock) {
 }
 
 void MainWindow::dayChanged(const QDate& today) {
-    DTPicker1->setDate(today);
+    editor->dayChanged(today);
 }
 
 } // namespace qm

@@ -20,7 +20,6 @@ class QPushButton;
 class QRadioButton;
 class QSlider;
 class QSpinBox;
-class QStandardItemModel;
 class QTabWidget;
 class QTableView;
 class QTableWidget;
@@ -30,6 +29,8 @@ namespace qm {
 
 class DirectoryEditor;
 class Messenger;
+class OrderEditor;
+class PendingQueue;
 class TextGuard;
 struct MainWindowParts;
 
@@ -85,6 +86,8 @@ class MainWindow : public QWidget, private RefreshView {
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // A pulled order not saved back: asks before the window closes; false when the user stays.
+    bool mayCloseWithPulledOrder();
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -94,6 +97,9 @@ class MainWindow : public QWidget, private RefreshView {
     void buildCompletedTab(QWidget* page);
     QFrame* buildSettingsFrame();
     void onTabChanged(int index);
+    void connectOrderEntry();
+    void showEditStarted(const QString& fileNumber);
+    void showEditEnded(bool orderDeleted);
     // The window became the active one: sign on to the mail system, then the timer runs.
     void activated();
     void reportDataAccessError(const Error& error);
@@ -191,14 +197,9 @@ class MainWindow : public QWidget, private RefreshView {
     QPushButton* cmdDefaults = nullptr;
     DirectoryEditor* directory = nullptr;
 
-    // The choice each pick list remembers, set when the user chooses an entry.
-    QString titleCompanyChoice;
-    QString searcherChoice;
-    // True while the refresh refills cboCustomer, so choosing reactions stay quiet.
-    bool customerListUpdating = false;
-
-  private:
-    QStandardItemModel* pendingModel_ = nullptr;
+    // The two screens that live on the tabs; the controls above are theirs.
+    OrderEditor* editor = nullptr;
+    PendingQueue* queue = nullptr;
 };
 
 } // namespace qm

@@ -209,14 +209,7 @@ DirectoryBoxes DirectoryEditor::boxes() const {
 }
 
 QString DirectoryEditor::customRateName() const {
-    if (!kind_)
-        return {};
-    QString name;
-    if (Text[1]->text() != directoryPlaceholder(*kind_, 1))
-        name = Text[1]->text();
-    else if (Text[2]->text() != directoryPlaceholder(*kind_, 2))
-        name = Text[2]->text();
-    return name.trimmed().isEmpty() ? QString() : name;
+    return kind_ ? customRateNameOf(*kind_, boxes()) : QString();
 }
 
 void DirectoryEditor::showSelected() {

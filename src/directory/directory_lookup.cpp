@@ -264,4 +264,13 @@ std::optional<DirectoryEntry> DirectoryLookup::findPickItem(const QString& item)
     return entryAt(firstRowContaining(item.left(joint), item.mid(joint + kJoint.size())));
 }
 
+QString customRateNameOf(DirectoryKind kind, const DirectoryBoxes& boxes) {
+    QString name;
+    if (boxes[0] != directoryPlaceholder(kind, 1))
+        name = boxes[0];
+    else if (boxes[1] != directoryPlaceholder(kind, 2))
+        name = boxes[1];
+    return name.trimmed().isEmpty() ? QString() : name;
+}
+
 } // namespace qm

@@ -61,6 +61,10 @@ bool isDuplicateSearcher(const QStringList& lines, const QString& name);
 // The test of the kind applied to the boxes on screen.
 bool isDuplicateEntry(DirectoryKind kind, const DirectoryBoxes& boxes, const QStringList& lines);
 
+// The customer whose rate file an entry has: box 1 unless it shows its placeholder, else box 2
+// unless it does; empty when neither (or blank).
+QString customRateNameOf(DirectoryKind kind, const DirectoryBoxes& boxes);
+
 struct DirectoryEntry {
     qsizetype row = -1;    // position in DirectoryLookup::rows()
     QString line;          // the row as listed

@@ -11,6 +11,7 @@ namespace qm {
 
 class Clock;
 class Dialogs;
+class PrinterService;
 class ProgramLauncher;
 
 struct AppContext {
@@ -22,6 +23,7 @@ struct AppContext {
     const Clock* clock = nullptr;
     Dialogs* dialogs = nullptr;
     ProgramLauncher* launcher = nullptr;
+    PrinterService* printer = nullptr;
 
     const std::string& dataFolder() const { return settings.dataFolder; }
 };

@@ -409,7 +409,7 @@ TEST_F(MainWindowTest, TypedQuotesBecomeApostrophesAndStarsAreDropped) {
     QApplication::setActiveWindow(&w);
     w.txtFileNumb->setFocus();
     QTest::keyClicks(w.txtFileNumb, "O\"Neil*s");
-    EXPECT_EQ(w.txtFileNumb->text(), "O'Neils");
+    EXPECT_EQ(w.txtFileNumb->text(), "O'NEILS"); // file numbers are upper case
 }
 
 TEST_F(MainWindowTest, EveryPastePathTurnsQuotesIntoApostrophes) {

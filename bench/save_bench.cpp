@@ -1,0 +1,137 @@
+// quillmark-save-bench: one SAVE (the lock, the duplicate scan over the three order files, the
+// append) against 1k, 100k and 1M archived orders, beside a plain read of the same three files.
+//
+// Own flags, besides Google Benchmark's: --max_orders=N leaves out the larger sizes,
+// --data_dir=DIR generates into DIR and keeps it, reusing what a previous run left there.
+
+#include "files.h"
+#include "generator.h"
+#include "order.h"
+#include "order_store.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr size_t kSizes[] = {1'000, 100'000, 1'000'000};
+constexpr size_t kPending = 200;
+constexpr size_t kCompleted = 500;
+
+std::string folderFor(const std::string& root, size_t archived) {
+    return root + "save-" + std::to_string(archived) + "/";
+}
+
+size_t plainRead(const std::string& path) {
+    static std::vector<char> buffer(128 * 1024);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return 0;
+    size_t total = 0;
+    for (ssize_t n; (n = ::read(fd, buffer.data(), buffer.size())) > 0;)
+        total += static_cast<size_t>(n);
+    ::close(fd);
+    return total;
+}
+
+void readThreeFiles(benchmark::State& state, std::string folder) {
+    size_t bytes = 0;
+    for (auto _ : state) {
+        bytes = 0;
+        for (qm::OrderFile file : qm::kAllOrderFiles)
+            bytes += plainRead(folder + qm::orderFileName(file));
+        benchmark::DoNotOptimize(bytes);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
+}
+
+void saveOneOrder(benchmark::State& state, std::string folder) {
+    const std::string pending = folder + qm::orderFileName(qm::OrderFile::Pending);
+    auto original = qm::readWholeFile(pending);
+    if (!original) {
+        state.SkipWithError("no Pending.fil");
+        return;
+    }
+    qm::SaveRequest request;
+    request.draft.address1 = "7 OAK AVE";
+    request.draft.town = "BOSTON";
+    request.draft.searchType = "R.Full";
+    request.draft.typeListFee = 150;
+    request.draft.dueDate = {2026, 12, 11};
+    request.draft.note = "call first";
+    request.now = {2026, 12, 8, 9, 30, 0};
+    request.logOnName = "bench user";
+    for (auto _ : state) {
+        auto saved = qm::saveOrder(folder, request);
+        if (!saved || saved->duplicate) {
+            state.SkipWithError("the save failed");
+            return;
+        }
+        state.PauseTiming();
+        (void)qm::writeWholeFile(pending, *original); // every save sees the same folder
+        state.ResumeTiming();
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    size_t maxOrders = kSizes[std::size(kSizes) - 1];
+    std::string root;
+    bool keep = false;
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--max_orders=", 13) == 0)
+            maxOrders = std::strtoull(argv[i] + 13, nullptr, 10);
+        else if (std::strncmp(argv[i], "--data_dir=", 11) == 0) {
+            root = argv[i] + 11;
+            if (!root.ends_with('/'))
+                root += '/';
+            keep = true;
+        } else
+            argv[kept++] = argv[i];
+    }
+    argc = kept;
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    if (root.empty()) {
+        char pattern[] = "/tmp/qm-save-bench-XXXXXX";
+        if (!::mkdtemp(pattern))
+            return 1;
+        root = std::string(pattern) + "/";
+    }
+    for (size_t n : kSizes) {
+        if (n > maxOrders)
+            break;
+        const std::string folder = folderFor(root, n);
+        if (!qm::fileExists(folder + "Archives.fil")) {
+            std::fprintf(stderr, "generating %zu archived orders ...\n", n);
+            qm::GeneratorOptions options{kPending, kCompleted, n, 11, {2026, 12, 8}};
+            if (!qm::generateDataFolder(folder, options))
+                return 1;
+        }
+        const std::string suffix = "/" + std::to_string(n);
+        benchmark::RegisterBenchmark(("PlainRead/ThreeFiles" + suffix).c_str(),
+                                     [=](benchmark::State& s) { readThreeFiles(s, folder); })
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("Save/DuplicateScanAndAppend" + suffix).c_str(),
+                                     [=](benchmark::State& s) { saveOneOrder(s, folder); })
+            ->Unit(benchmark::kMillisecond);
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    if (!keep) {
+        std::error_code ignored;
+        std::filesystem::remove_all(root, ignored);
+    }
+    return 0;
+}

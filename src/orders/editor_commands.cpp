@@ -1,0 +1,337 @@
+// SAVE, ASSIGN, EDIT and CLEAR of the order editor.
+
+#include "order_editor.h"
+
+#include "clock.h"
+#include "cp1252.h"
+#include "dialogs.h"
+#include "drop_down_list.h"
+#include "messenger.h"
+#include "user.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace qm {
+
+namespace {
+
+QString fromDisk(const std::string& bytes) {
+    return QString::fromStdString(cp1252ToUtf8(bytes));
+}
+std::string toDisk(const QString& text) {
+    return utf8ToCp1252(text.toStdString());
+}
+
+// The text a list stores: empty for its placeholder item or no choice.
+QString chosenText(const QComboBox* list) {
+    return list->currentIndex() > 0 ? list->currentText() : QString();
+}
+
+long chosenFee(const QComboBox* list) {
+    return list->currentIndex() > 0 ? static_cast<long>(list->currentData().toLongLong()) : 0;
+}
+
+DateTime dayOf(const QDate& date) {
+    return {date.year(), date.month(), date.day()};
+}
+
+QDate dateOf(const DateTime& day) {
+    return QDate(day.year, day.month, day.day);
+}
+
+DateTime moment(const QDateTime& when) {
+    const QDate d = when.date();
+    const QTime t = when.time();
+    return {d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second()};
+}
+
+class BusyPointer {
+  public:
+    BusyPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyPointer() { QApplication::restoreOverrideCursor(); }
+};
+
+} // namespace
+
+OrderDraft OrderEditor::draftFromScreen(bool byAssign) const {
+    OrderDraft d;
+    d.fileNumber = toDisk(txtFileNumb->text().trimmed());
+    d.titleCompany = toDisk(chosenText(cboTitleCo));
+    d.customer = toDisk(chosenText(cboCustomer));
+    d.address1 = toDisk(txtPropAddr1->text());
+    d.address2 = toDisk(txtPropAddr2->text());
+    d.town = toDisk(cboTown->currentText());
+    d.owner = toDisk(txtCurrOwner->text());
+    d.searchType = toDisk(chosenText(cboType));
+    d.muniSearch = toDisk(chosenText(cboMuni));
+    d.typeListFee = chosenFee(cboType);
+    d.muniListFee = chosenFee(cboMuni);
+    d.typeFeeOverride = toDisk(state_.typeFeeOverride);
+    d.muniFeeOverride = toDisk(state_.muniFeeOverride);
+    d.dueDate = dayOf(DTPicker1->date());
+    d.searcher = toDisk(chosenText(cboSearcher));
+    d.notifiedSearcher = toDisk(state_.notifiedSearcher);
+    d.enteredAt = toDisk(state_.enteredAt);
+    d.notesCache = toDisk(state_.notesCache);
+    d.messagesCache = toDisk(state_.messagesCache);
+    d.note = toDisk(txtNotes->text());
+    d.instructions = toDisk(txtMessg->text());
+    d.startedByAssign = byAssign;
+    return d;
+}
+
+AttorneyChange OrderEditor::attorneyChange() const {
+    AttorneyChange change;
+    change.line = toDisk(attorneyLineOf(attorneyFields()));
+    change.replacedLine = toDisk(state_.recText);
+    if (optAddNew->isChecked())
+        change.kind = AttorneyChange::Kind::AddNew;
+    else if (optReplace->isChecked())
+        change.kind = AttorneyChange::Kind::Replace;
+    return change;
+}
+
+std::optional<SaveOutcome> OrderEditor::runSave(const SaveRequest& request) {
+    BusyPointer busy;
+    auto outcome = saveOrder(context_.dataFolder(), request);
+    if (!outcome) {
+        reportError(outcome.error());
+        return std::nullopt;
+    }
+    return *outcome;
+}
+
+void OrderEditor::Save() {
+    saveFrom(false);
+}
+
+void OrderEditor::saveFrom(bool byAssign) {
+    cmdSave->setEnabled(false);
+    state_.duplicateRefused = false;
+    SaveRequest request{draftFromScreen(byAssign), attorneyChange(),
+                        moment(context_.clock->now()), logOnName()};
+    for (;;) {
+        const std::optional<SaveOutcome> outcome = runSave(request);
+        if (!outcome) {
+            UpdateEntryCommands(); // nothing was lost: the user may try again
+            return;
+        }
+        if (!outcome->duplicate) {
+            txtFileNumb->setText(fromDisk(outcome->fileNumber));
+            cmdSave->setEnabled(false);
+            context_.selectedFileNumber = txtFileNumb->text();
+            if (state_.pull == EditorState::Pull::Editing) {
+                state_.savedSincePull = true;
+                if (Status removed = removeRecovery(toDisk(recoveryPath())); !removed)
+                    reportError(removed.error());
+            }
+            emit orderSaved(txtFileNumb->text());
+            return;
+        }
+        const OrderRecord& existing = *outcome->existing;
+        const bool splitSearch = !request.draft.muniSearch.empty() &&
+                                 request.draft.searchType.empty() &&
+                                 existing.text(OrderField::MuniSearch).empty();
+        if (splitSearch &&
+            context_.dialogs->ask(this, QMessageBox::Question, QStringLiteral(" SPLIT SEARCH ???"),
+                                  splitQuestionText(fromDisk(splitQuestionAddress(existing))),
+                                  QMessageBox::Yes | QMessageBox::No,
+                                  QMessageBox::No) == QMessageBox::Yes) {
+            txtFileNumb->setText(txtFileNumb->text() + QLatin1Char('m'));
+            cmdSave->setEnabled(false);
+            state_.messagesCache.clear();
+            state_.notesCache.clear();
+            state_.notifiedSearcher.clear();
+            state_.enteredAt.clear();
+            request.draft = draftFromScreen(byAssign);
+            request.attorney.kind = AttorneyChange::Kind::None; // written once per SAVE
+            continue;
+        }
+        context_.dialogs->message(
+            this, QMessageBox::Critical, QStringLiteral("Pending Searches"),
+            QStringLiteral("File \"%1\" already exists").arg(fromDisk(request.draft.fileNumber)));
+        txtFileNumb->setFocus();
+        txtFileNumb->selectAll();
+        state_.duplicateRefused = true;
+        cmdAssign->setEnabled(false);
+        return;
+    }
+}
+
+void OrderEditor::Assign() {
+    if (cmdAssign->text() != QStringLiteral("ASSIGN"))
+        return; // a notice is already on its way
+    if (cmdSave->isEnabled()) {
+        saveFrom(true);
+        QApplication::processEvents();
+    }
+    if (state_.duplicateRefused || cmdSave->isEnabled())
+        return;
+    QFont italic = cmdAssign->font();
+    italic.setItalic(true);
+    cmdAssign->setFont(italic);
+    cmdAssign->setText(QStringLiteral("sending ..."));
+    NoticeFields notice{txtPropAddr1->text(), txtPropAddr2->text(), cboTown->currentText(),
+                        txtCurrOwner->text(),  chosenText(cboType),  chosenText(cboMuni),
+                        DTPicker1->date(),     txtMessg->text()};
+    messenger_.SendMsg(this, cboSearcher->currentText(), QStringLiteral("SEARCH ORDER"),
+                       noticeBody(notice), MessageType::EmailWithTextCopy);
+    italic.setItalic(false);
+    cmdAssign->setFont(italic);
+    cmdAssign->setText(QStringLiteral("ASSIGN"));
+    cmdAssign->setEnabled(false);
+}
+
+void OrderEditor::selectItem(QComboBox* list, const QString& text) {
+    const int index = list->findText(text, Qt::MatchExactly);
+    if (index < 0)
+        return;
+    list->setCurrentIndex(index);
+    emit list->activated(index);
+}
+
+bool OrderEditor::Edit(bool askFirst) {
+    if (askFirst &&
+        context_.dialogs->ask(this, QMessageBox::Question, QStringLiteral(" EDIT ORDER"),
+                              QStringLiteral("This action will temporarily remove the selected\n"
+                                             "order from the queue. \"OK\" to continue"),
+                              QMessageBox::Ok | QMessageBox::Cancel,
+                              QMessageBox::Cancel) != QMessageBox::Ok)
+        return false;
+    state_.pull = EditorState::Pull::Loading;
+    const std::string number = toDisk(context_.selectedFileNumber);
+    std::optional<OrderRecord> pulled;
+    {
+        BusyPointer busy;
+        auto taken = pullOrder(context_.dataFolder(), number);
+        if (!taken) {
+            state_.pull = EditorState::Pull::None;
+            reportError(taken.error());
+            return false;
+        }
+        pulled = std::move(*taken);
+        // The only other copy of a pulled order is this editor: keep one on disk.
+        if (pulled)
+            if (Status kept = writeRecovery(toDisk(recoveryPath()), *pulled); !kept)
+                reportError(kept.error());
+    }
+    if (!pulled) {
+        state_.pull = EditorState::Pull::None;
+        context_.dialogs->message(
+            this, QMessageBox::Information, QStringLiteral(" EDIT ORDER"),
+            QStringLiteral("Order %1 is no longer pending: another workstation has changed it.")
+                .arg(context_.selectedFileNumber));
+        return false;
+    }
+    fillFromPulled(*pulled);
+    state_.pull = EditorState::Pull::Editing;
+    state_.savedSincePull = false;
+    state_.pulledFileNumber = txtFileNumb->text();
+    emit editStarted(state_.pulledFileNumber);
+    UpdateEntryCommands();
+    return true;
+}
+
+void OrderEditor::fillFromPulled(const OrderRecord& order) {
+    auto text = [&](OrderField f) { return fromDisk(order.text(f)); };
+    state_.enteredAt = text(OrderField::EnteredAt);
+    txtFileNumb->setText(text(OrderField::FileNumber));
+    selectItem(cboTitleCo, text(OrderField::TitleCompany));
+    selectItem(cboCustomer, text(OrderField::Customer));
+    txtPropAddr1->setText(text(OrderField::PropertyAddress1));
+    txtPropAddr2->setText(text(OrderField::PropertyAddress2));
+    selectItem(cboTown, text(OrderField::Town));
+    txtCurrOwner->setText(text(OrderField::CurrentOwner));
+    if (order.text(OrderField::TitleCompany).empty() && order.text(OrderField::Customer).empty())
+        loadOrderRates(QStringLiteral("default"));
+    selectItem(cboType, text(OrderField::SearchType));
+    state_.typeFeeOverride = text(OrderField::BaseFee);
+    selectItem(cboMuni, text(OrderField::MuniSearch));
+    state_.muniFeeOverride = text(OrderField::MuniFee);
+    const std::optional<DueDate> due = order.dueDate();
+    const std::optional<DateTime> entered = order.enteredAt();
+    if (due) {
+        const QDate dueDay = dateOf(due->day);
+        const QDate enteredDay = entered ? dateOf(*entered) : dueDay;
+        DTPicker1->setMinimumDate(std::min(dueDay, enteredDay));
+        DTPicker1->setDate(dueDay);
+    }
+    const QString searcher = fromDisk(order.searcherName());
+    selectItem(cboSearcher, searcher);
+    txtMessg->clear();
+    if (order.searcherNotified())
+        state_.notifiedSearcher = searcher;
+    state_.notesCache = text(OrderField::NotesLog);
+    state_.messagesCache = text(OrderField::MessagesLog);
+}
+
+void OrderEditor::Clear() {
+    const bool wasEditing = state_.pull == EditorState::Pull::Editing;
+    bool deleted = false;
+    // Warn whatever SAVE's state: a pulled order not saved back is lost by clearing.
+    if (wasEditing && !state_.splitLocked && !state_.savedSincePull) {
+        if (context_.dialogs->ask(
+                this, QMessageBox::Warning,
+                QStringLiteral(" DELETE ORDER - ") + state_.pulledFileNumber,
+                QStringLiteral("Clearing the edit without first clicking Save or Assign\n"
+                               "will result in the loss of this order. \"OK\" to delete"),
+                QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel) != QMessageBox::Ok) {
+            cmdSave->setFocus();
+            return;
+        }
+        deleted = true;
+        if (Status removed = removeRecovery(toDisk(recoveryPath())); !removed)
+            reportError(removed.error());
+    }
+    cboCustomer->setCurrentIndex(-1);
+    if (cboCustomer->count() > 0) {
+        cboCustomer->setCurrentIndex(0);
+        lawFirmChosen(0);
+    }
+    showTypedLawFirm(false);
+    txtFileNumb->clear();
+    if (cboTitleCo->count() > 0) {
+        cboTitleCo->setCurrentIndex(0);
+        titleCompanyChosen(0);
+    }
+    txtTitleCo->clear();
+    txtPropAddr1->clear();
+    txtPropAddr2->clear();
+    cboTown->setCurrentIndex(cboTown->count() > 0 ? 0 : -1);
+    txtCurrOwner->clear();
+    loadOrderRates(QStringLiteral("default"));
+    setCaptionColour(lblType, kCaptionRed);
+    setCaptionColour(lblMuni, kCaptionRed);
+    DTPicker1->setDate(context_.clock->today());
+    if (cboSearcher->count() > 0) {
+        cboSearcher->setCurrentIndex(0);
+        searcherChosen(0);
+    }
+    state_.messagesCache.clear();
+    txtNotes->clear();
+    state_.notesCache.clear();
+    txtFileNumb->setFocus();
+    if (wasEditing) {
+        txtFileNumb->setReadOnly(false);
+        cboType->setEnabled(true);
+        state_.splitLocked = false;
+        state_.pulledFileNumber.clear();
+        state_.typeFeeOverride.clear();
+        state_.muniFeeOverride.clear();
+        state_.notifiedSearcher.clear();
+        state_.enteredAt.clear();
+        state_.pull = EditorState::Pull::None;
+        state_.savedSincePull = false;
+        emit editEnded(deleted);
+    }
+    UpdateEntryCommands();
+}
+
+} // namespace qm

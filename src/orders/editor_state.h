@@ -1,0 +1,26 @@
+#pragma once
+// What the order editor remembers beside its visible fields.
+
+#include <QString>
+
+namespace qm {
+
+struct EditorState {
+    QString notesCache;        // NotesLog of the pulled order
+    QString messagesCache;     // MessagesLog of the pulled order
+    QString enteredAt;         // EnteredAt of the pulled order, as text
+    QString notifiedSearcher;  // the searcher already notified, without "*"
+    QString typeFeeOverride;   // fees of the pulled order, used instead of the list's
+    QString muniFeeOverride;
+    QString titleCompanyChoice; // the last chosen items, for the refresh to restore
+    QString searcherChoice;
+    QString recText;          // the directory row the attorney fields came from
+    QString pulledFileNumber; // the order pulled for editing
+    bool splitLocked = false; // a split order is being composed
+    bool duplicateRefused = false; // the last save met a number in use ("DUP")
+    enum class Pull { None, Loading, Editing } pull = Pull::None;
+    bool savedSincePull = false;
+    bool attorneyListUpdating = false; // the refresh refills the law firm list
+};
+
+} // namespace qm

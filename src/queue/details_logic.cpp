@@ -1,0 +1,119 @@
+#include "details_logic.h"
+
+#include "cp1252.h"
+
+#include <QLocale>
+
+namespace qm {
+
+namespace {
+
+QString textOf(const OrderRecord& order, OrderField field) {
+    return QString::fromStdString(cp1252ToUtf8(order.text(field)));
+}
+
+// Day and month names in English whatever the workstation's language.
+QString longDate(const QDate& day) {
+    return QLocale::c().toString(day, QStringLiteral("dddd, MMMM dd, yyyy"));
+}
+
+QString clockTime(const QTime& time) {
+    const int hour12 = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
+    return QStringLiteral("%1:%2%3")
+        .arg(hour12)
+        .arg(time.minute(), 2, 10, QLatin1Char('0'))
+        .arg(time.hour() < 12 ? QStringLiteral("AM") : QStringLiteral("PM"));
+}
+
+QString feeText(const OrderRecord& order, OrderField field) {
+    return QString::number(order.number(field).value_or(0.0), 'f', 2);
+}
+
+} // namespace
+
+QString phoneDigits(const QString& box) {
+    QString digits;
+    for (QChar c : box)
+        if (c.unicode() >= 48)
+            digits += c;
+    return digits;
+}
+
+QString orderDetailsText(const DetailsInput& in) {
+    const OrderRecord& order = *in.order;
+    const QString crlf = QStringLiteral("\r\n");
+    const QString titleCompany = textOf(order, OrderField::TitleCompany);
+    const QString customer = textOf(order, OrderField::Customer);
+    const QString searchType = textOf(order, OrderField::SearchType);
+    const QString muni = textOf(order, OrderField::MuniSearch);
+    QString service = searchType;
+    if (searchType.isEmpty())
+        service = muni;
+    else if (!muni.isEmpty())
+        service = searchType + QStringLiteral(" w/ ") + muni;
+
+    QString text = textOf(order, OrderField::FileNumber) + QStringLiteral("    ") + in.addressText +
+                   QStringLiteral("    ") + service;
+    text += crlf + crlf + QStringLiteral("FROM:      ") +
+            (titleCompany.isEmpty() ? customer : titleCompany);
+    if (const auto entered = order.enteredAt()) {
+        const QDateTime when(QDate(entered->year, entered->month, entered->day),
+                             QTime(entered->hour, entered->minute, entered->second));
+        text += crlf + QStringLiteral("ENTERED:   ") + longDate(when.date()) +
+                QStringLiteral(" @ ") + clockTime(when.time()) + QStringLiteral(" by ") +
+                textOf(order, OrderField::EnteredBy);
+    } else {
+        text += crlf + QStringLiteral("ENTERED:   ");
+    }
+    text += crlf + QStringLiteral("DUE:       ");
+    if (const auto due = order.dueDate()) {
+        const QDate day(due->day.year, due->day.month, due->day.day);
+        const qint64 days = in.today.daysTo(day);
+        text += longDate(day) + QStringLiteral("  [");
+        text += days < 0 ? QStringLiteral("%1 days PAST DUE]").arg(-days)
+                         : QStringLiteral("%1 days remaining]").arg(days);
+    }
+    const QString searcher = textOf(order, OrderField::Searcher);
+    text += crlf + QStringLiteral("SEARCHER:  ") +
+            QString::fromStdString(cp1252ToUtf8(order.searcherName()));
+    if (!searcher.isEmpty())
+        text += QStringLiteral("  h ") + phoneDigits(in.homePhone) + QStringLiteral("  c ") +
+                phoneDigits(in.cellPhone);
+    QString agent;
+    if (!titleCompany.isEmpty() && !customer.isEmpty())
+        agent = QStringLiteral("agent-> ") + customer + crlf + QString(11, QLatin1Char(' '));
+    text += crlf + crlf + QStringLiteral("NOTES:     ") + agent + QStringLiteral("owner-> ") +
+            textOf(order, OrderField::CurrentOwner) + crlf + textOf(order, OrderField::NotesLog);
+    if (titleCompany.isEmpty() || customer.isEmpty())
+        text += crlf;
+    if (const QString messages = textOf(order, OrderField::MessagesLog); !messages.isEmpty())
+        text += crlf + crlf + QStringLiteral("MESSAGES ...") + crlf + messages;
+    return text;
+}
+
+QString orderGoneText(const QString& fileNumber) {
+    return QStringLiteral("Order %1 is no longer pending; it was changed at another workstation.")
+        .arg(fileNumber);
+}
+
+DetailsCommands detailsCommandsFor(const OrderRecord& order) {
+    const std::optional<DueDate> due = order.dueDate();
+    const bool billed = due && due->billedInAdvance;
+    const bool hasService =
+        !order.text(OrderField::SearchType).empty() || !order.text(OrderField::MuniSearch).empty();
+    DetailsCommands c;
+    c.notes = true;
+    c.edit = !billed;
+    c.message = !order.text(OrderField::Searcher).empty();
+    c.feeLabels = true;
+    c.copyCosts = !billed;
+    c.bill = hasService && !billed;
+    c.close = hasService;
+    c.split = !billed && !order.text(OrderField::SearchType).empty() &&
+              !order.text(OrderField::MuniSearch).empty();
+    c.baseFee = feeText(order, OrderField::BaseFee);
+    c.muniFee = feeText(order, OrderField::MuniFee);
+    return c;
+}
+
+} // namespace qm

@@ -1,0 +1,113 @@
+#pragma once
+// The " Pending Searches" tab: the queue grid with its headings and five filters, the details
+// pane with the fee boxes and the order commands, and the pop-up menu of copy and print.
+
+#include "app_context.h"
+#include "drop_down_list.h"
+#include "order.h"
+#include "queue_logic.h"
+#include "result.h"
+
+#include <QWidget>
+#include <functional>
+
+class QAction;
+class QLabel;
+class QLayout;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTableView;
+class QTextEdit;
+
+namespace qm {
+
+class QueueModel;
+
+class PendingQueue final : public QWidget {
+    Q_OBJECT
+  public:
+    explicit PendingQueue(AppContext& context, QWidget* parent = nullptr);
+
+    // Rebuilds grid, cache and filter lists from Pending.fil, keeping the user's filters,
+    // scroll position and selected order. A missing file is an empty queue.
+    Status RebuildQueue();
+    // The reaction to choosing an item of filter list k (1 to 5).
+    void ApplyQueueFilters(int k);
+    // The reaction to a change of the grid's selection.
+    void ShowOrderDetails();
+
+    void setTabCaption(std::function<void(const QString&)> caption) {
+        tabCaption_ = std::move(caption);
+    }
+    // The order editor's town list, which orders the work list.
+    void setTownList(std::function<QStringList()> towns) { townList_ = std::move(towns); }
+
+    QueueModel& model() { return *model_; }
+
+    QTableView* grdOrder = nullptr;
+    QLabel* lblHeader[6] = {};
+    DropDownList* cboFilter[kQueueFilterCount + 1] = {}; // 1 to 5
+    QPushButton* cmdReset = nullptr;
+    QTextEdit* txtDetails = nullptr;
+    QLabel* lblBase = nullptr;
+    QLabel* lblMuni = nullptr;
+    QLabel* lblCopy = nullptr;
+    QLineEdit* txtBase = nullptr;
+    QLineEdit* txtMuni = nullptr;
+    QLineEdit* txtCopy = nullptr;
+    QPushButton* cmdNotes = nullptr;
+    QPushButton* cmdEdit = nullptr;
+    QPushButton* cmdMessage = nullptr;
+    QPushButton* cmdBill = nullptr;
+    QPushButton* cmdClose = nullptr;
+    QMenu* mnuSelection = nullptr;
+    QAction* mnuCopySel = nullptr;
+    QAction* mnuPrintSel = nullptr;
+    QAction* mnuCopyList = nullptr;
+    QAction* mnuPrintList = nullptr;
+    QAction* mnuEmail = nullptr;
+    QAction* mnuSplit = nullptr;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    QWidget* buildGrid();
+    QLayout* buildFilters();
+    QWidget* buildDetailsPane();
+    void buildMenu();
+    void fillFilterLists(const QueueFilterItems& items);
+    void refill();
+    void resetDetails();
+    void showCommands(bool enabled);
+    void showOrder(const OrderRecord& order, const QueueCells& cells);
+    void cmdResetClick();
+    void unlockFee(QLineEdit* box);
+    bool focusInFilterList() const;
+    // The selection's highlight shows only while the grid has the focus, or always.
+    void highlightAlways(bool always);
+    void fitRowHeight();
+    void popUpSelectionMenu(const QPoint& globalPos);
+    // The current row and the far end of the selection; -1 for both when there is none.
+    std::pair<int, int> selectionEnds() const;
+    // Rows to output with the current selection, as the grid shows them.
+    std::vector<QueueCells> outputRows(bool* singleWithDetails) const;
+    void copyDetail();
+    void printDetailRows();
+    void copyList();
+    void printWorkList();
+    void reportPrinterError();
+    QStringList townItems() const;
+
+    AppContext& context_;
+    QueueModel* model_ = nullptr;
+    QueueFilterChoice remembered_;
+    std::function<void(const QString&)> tabCaption_;
+    std::function<QStringList()> townList_;
+    QString detailsText_;     // as composed, lines ending CR LF; txtDetails shows it
+    bool rebuilding_ = false; // selection changes while rebuilding show nothing yet
+    bool filling_ = false;    // filter lists refilled or re-selected: no refill per change
+};
+
+} // namespace qm
