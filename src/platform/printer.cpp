@@ -20,7 +20,10 @@ std::unique_ptr<QPagedPaintDevice> DefaultPrinter::open(QPageLayout::Orientation
 std::unique_ptr<QPagedPaintDevice> PdfPrinter::open(QPageLayout::Orientation orientation) {
     auto writer = std::make_unique<QPdfWriter>(path_);
     writer->setResolution(600);
-    writer->setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), orientation, QMarginsF(0.5, 0.5, 0.5, 0.5), QPageLayout::Inch));
+    // A quarter inch all round, like a printer's unprintable edge: the 10-inch rule of a
+    // landscape page and the 8-inch rule of a portrait page both fit.
+    writer->setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), orientation,
+                                      QMarginsF(0.25, 0.25, 0.25, 0.25), QPageLayout::Inch));
     return writer;
 }
 

@@ -1,6 +1,10 @@
 #include "list_output.h"
 
+#include <QHash>
+
 #include <algorithm>
+#include <initializer_list>
+#include <utility>
 
 namespace qm {
 
@@ -27,6 +31,7 @@ QString orDashes(const QString& cell) {
 
 // The address split at its last comma: the street before it, the town after the comma and
 // the one character that follows it, in upper case.
+// An address without a comma has no town, so it is in no town of the list.
 std::pair<QString, QString> streetAndTown(const QString& address) {
     const qsizetype comma = address.lastIndexOf(QLatin1Char(','));
     if (comma < 0)
@@ -103,13 +108,24 @@ QString workListHeading() {
            QStringLiteral("Due Date");
 }
 
+QString workListTown(const QString& address) {
+    return streetAndTown(address).second;
+}
+
 std::vector<QueueCells> workListOrder(const std::vector<QueueCells>& rows,
                                       const QStringList& townItems) {
+    // Each row's town once, so a long town list over a long queue stays linear.
+    QHash<QString, std::vector<size_t>> rowsOfTown;
+    for (size_t i = 0; i < rows.size(); ++i)
+        rowsOfTown[workListTown(rows[i][1])].push_back(i);
     std::vector<QueueCells> ordered;
-    for (const QString& town : townItems)
-        for (const QueueCells& row : rows)
-            if (streetAndTown(row[1]).second == town)
-                ordered.push_back(row);
+    for (const QString& town : townItems) {
+        const auto found = rowsOfTown.constFind(town);
+        if (found == rowsOfTown.constEnd())
+            continue;
+        for (size_t i : *found)
+            ordered.push_back(rows[i]);
+    }
     return ordered;
 }
 

@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTextEdit>
 #include <QVBoxLayout>
@@ -29,16 +30,23 @@ QString fromDisk(const std::string& bytes) {
     return QString::fromStdString(cp1252ToUtf8(bytes));
 }
 
-// The record of that number as Pending.fil holds it now; none when it is gone or unreadable.
-std::optional<OrderRecord> pendingOrder(const std::string& dataFolder, const QString& number) {
-    auto table = readOrderFile(dataFolder, OrderFile::Pending);
-    if (!table)
-        return std::nullopt;
+std::optional<OrderRecord> recordOf(const OrderTable& table, const QString& number) {
     const std::string bytes = utf8ToCp1252(number.toStdString());
-    for (size_t i = 0; i < table->size(); ++i)
-        if (table->field(i, OrderField::FileNumber).text == bytes)
-            return table->record(i);
+    for (size_t i = 0; i < table.size(); ++i)
+        if (table.field(i, OrderField::FileNumber).text == bytes)
+            return table.record(i);
     return std::nullopt;
+}
+
+// The record of that number as Pending.fil holds it now; none when it is gone or unreadable.
+// Only the structure is read: the fields are shown, not trusted for anything else.
+std::optional<OrderRecord> pendingOrder(const std::string& dataFolder, const QString& number) {
+    const std::string path = dataFolder + orderFileName(OrderFile::Pending);
+    auto bytes = readWholeFile(path);
+    if (!bytes)
+        return std::nullopt;
+    auto table = parseOrderTable(OrderFile::Pending, std::move(bytes).value(), path);
+    return table ? recordOf(*table, number) : std::nullopt;
 }
 
 // Boxes 5 and 6 of the first searcher entry holding the name, or their placeholders.
@@ -76,12 +84,13 @@ QWidget* PendingQueue::buildGrid() {
         QStringLiteral(" Order Number"), QStringLiteral(" Type"),
         QStringLiteral("  Municipal"),   QStringLiteral(" Searcher")};
     auto* box = new QWidget;
-    auto* headingRow = new QHBoxLayout;
-    headingRow->setSpacing(0);
-    for (int i = 0; i < 6; ++i) {
-        lblHeader[i] = named(new QLabel(headings[i]), QStringLiteral("lblHeader(%1)").arg(i));
-        headingRow->addWidget(lblHeader[i], i == 1 ? 3 : 1);
-    }
+    // The headings sit over their columns, wherever the column widths and zoom put them.
+    headingBar_ = new QWidget;
+    for (int i = 0; i < 6; ++i)
+        lblHeader[i] =
+            named(new QLabel(headings[i], headingBar_), QStringLiteral("lblHeader(%1)").arg(i));
+    headingBar_->setFixedHeight(lblHeader[0]->sizeHint().height());
+    headingBar_->installEventFilter(this);
 
     grdOrder = named(new QTableView, QStringLiteral("grdOrder"));
     model_ = new QueueModel(this);
@@ -96,12 +105,18 @@ QWidget* PendingQueue::buildGrid() {
     grdOrder->setSelectionMode(QAbstractItemView::ContiguousSelection);
     grdOrder->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grdOrder->setWordWrap(false);
+    grdOrder->setTextElideMode(Qt::ElideNone); // a long cell is cut at the column's edge
+    grdOrder->setItemDelegate(new RowDelegate(grdOrder));
     grdOrder->setTabKeyNavigation(false);
     // Right-clicks must not move the selection that the menu's commands work on.
     grdOrder->setContextMenuPolicy(Qt::PreventContextMenu);
     grdOrder->installEventFilter(this);
     grdOrder->viewport()->installEventFilter(this);
     fitRowHeight();
+    connect(grdOrder->horizontalHeader(), &QHeaderView::sectionResized, this,
+            &PendingQueue::placeHeadings);
+    connect(grdOrder->horizontalScrollBar(), &QScrollBar::valueChanged, this,
+            &PendingQueue::placeHeadings);
     connect(grdOrder->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (!rebuilding_)
             ShowOrderDetails();
@@ -115,7 +130,7 @@ QWidget* PendingQueue::buildGrid() {
     auto* layout = new QVBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addLayout(headingRow);
+    layout->addWidget(headingBar_);
     layout->addWidget(grdOrder, 1);
     return box;
 }
@@ -223,13 +238,17 @@ Status PendingQueue::RebuildQueue() {
     const int topRow = grdOrder->rowAt(0);
     grdOrder->setUpdatesEnabled(false);
     rebuilding_ = true;
+    model_->setRows({}); // the old rows go before the new ones are built
     model_->setRows(buildQueueRows(orders));
     fillFilterLists(collectFilterItems(orders));
     {
         QScopedValueRollback quiet(filling_, true);
+        // One refill below serves all five lists; the keyboard focus stays where it is.
         for (int k = 1; k <= kQueueFilterCount; ++k) {
             const int found = cboFilter[k]->findText(remembered_[k], Qt::MatchExactly);
             cboFilter[k]->setCurrentIndex(found < 0 ? 0 : found);
+            if (found <= 0)
+                paintBackground(cboFilter[k], kIdleFilterColour);
         }
     }
     refill();
@@ -254,7 +273,8 @@ Status PendingQueue::RebuildQueue() {
     }
     rebuilding_ = false;
     if (reselected)
-        ShowOrderDetails();
+        showDetails(&orders); // the file as just read
+
     grdOrder->setUpdatesEnabled(true);
     return okStatus();
 }
@@ -331,6 +351,10 @@ std::pair<int, int> PendingQueue::selectionEnds() const {
 }
 
 void PendingQueue::ShowOrderDetails() {
+    showDetails(nullptr);
+}
+
+void PendingQueue::showDetails(const OrderTable* justRead) {
     const auto [current, last] = selectionEnds();
     if (current < 0 || current != last) {
         resetDetails();
@@ -339,7 +363,9 @@ void PendingQueue::ShowOrderDetails() {
     const QueueCells cells = model_->shownCells(current);
     context_.selectedFileNumber = cells[2];
     highlightAlways(true);
-    if (const auto order = pendingOrder(context_.dataFolder(), cells[2])) {
+    const auto order =
+        justRead ? recordOf(*justRead, cells[2]) : pendingOrder(context_.dataFolder(), cells[2]);
+    if (order) {
         showOrder(*order, cells);
         return;
     }
@@ -403,6 +429,15 @@ void PendingQueue::highlightAlways(bool always) {
                      palette.color(always ? QPalette::Active : QPalette::Inactive,
                                    always ? QPalette::HighlightedText : QPalette::Text));
     grdOrder->setPalette(palette);
+}
+
+void PendingQueue::placeHeadings() {
+    const QHeaderView* columns = grdOrder->horizontalHeader();
+    headingBar_->setFixedHeight(lblHeader[0]->sizeHint().height());
+    const int left = grdOrder->viewport()->x(); // inside the grid's frame
+    for (int i = 0; i < 6; ++i)
+        lblHeader[i]->setGeometry(left + columns->sectionViewportPosition(i), 0,
+                                  columns->sectionSize(i), headingBar_->height());
 }
 
 void PendingQueue::fitRowHeight() {

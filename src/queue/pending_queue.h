@@ -81,6 +81,8 @@ class PendingQueue final : public QWidget {
     void refill();
     void resetDetails();
     void showCommands(bool enabled);
+    // ShowOrderDetails with Pending.fil as the rebuild has just read it, or afresh (nullptr).
+    void showDetails(const OrderTable* justRead);
     void showOrder(const OrderRecord& order, const QueueCells& cells);
     void cmdResetClick();
     void unlockFee(QLineEdit* box);
@@ -88,6 +90,7 @@ class PendingQueue final : public QWidget {
     // The selection's highlight shows only while the grid has the focus, or always.
     void highlightAlways(bool always);
     void fitRowHeight();
+    void placeHeadings();
     void popUpSelectionMenu(const QPoint& globalPos);
     // The current row and the far end of the selection; -1 for both when there is none.
     std::pair<int, int> selectionEnds() const;
@@ -105,6 +108,7 @@ class PendingQueue final : public QWidget {
     QueueFilterChoice remembered_;
     std::function<void(const QString&)> tabCaption_;
     std::function<QStringList()> townList_;
+    QWidget* headingBar_ = nullptr;
     QString detailsText_;     // as composed, lines ending CR LF; txtDetails shows it
     bool rebuilding_ = false; // selection changes while rebuilding show nothing yet
     bool filling_ = false;    // filter lists refilled or re-selected: no refill per change

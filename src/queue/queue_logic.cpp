@@ -3,44 +3,69 @@
 #include "cp1252.h"
 #include "values.h"
 
-#include <QSet>
 #include <algorithm>
+#include <unordered_set>
 
 namespace qm {
 
 namespace {
 
+// Windows-1252 and Latin-1 differ only in 0x80 to 0x9F: other bytes append as they are.
+void appendText(QString& out, std::string_view bytes) {
+    const bool latin1 = std::none_of(bytes.begin(), bytes.end(), [](char c) {
+        const auto b = static_cast<unsigned char>(c);
+        return b >= 0x80 && b <= 0x9F;
+    });
+    if (latin1)
+        out.append(QLatin1StringView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    else
+        out.append(QString::fromStdString(cp1252ToUtf8(bytes)));
+}
+
 QString textOf(std::string_view bytes) {
-    return QString::fromStdString(cp1252ToUtf8(bytes));
+    QString text;
+    appendText(text, bytes);
+    return text;
 }
 
-QString fieldText(const OrderTable& table, size_t record, OrderField field) {
-    return textOf(table.field(record, field).text);
-}
-
-QString beforeStar(const QString& text) {
-    const qsizetype star = text.indexOf(QLatin1Char('*'));
-    return star < 0 ? text : text.left(star);
+std::string_view beforeStar(std::string_view text) {
+    return text.substr(0, text.find('*'));
 }
 
 QDate dateOf(const DateTime& day) {
     return QDate(day.year, day.month, day.day);
 }
 
-// Adds a value unless the collected text holds it already (a plain substring test). A value
-// offered before is always inside that text, so only new values need the scan.
+void appendTwoDigits(QString& out, int n) {
+    out.append(QLatin1Char(static_cast<char>('0' + n / 10 % 10)));
+    out.append(QLatin1Char(static_cast<char>('0' + n % 10)));
+}
+
+// "mm/dd/yy", as the grid shows a due date.
+void appendShortDueDate(QString& out, const DateTime& day) {
+    appendTwoDigits(out, day.month);
+    out.append(QLatin1Char('/'));
+    appendTwoDigits(out, day.day);
+    out.append(QLatin1Char('/'));
+    appendTwoDigits(out, day.year % 100);
+}
+
+// Adds a value unless the collected text holds it already (a plain substring test). The same
+// stored bytes give the same value, which is then inside that text: only new bytes are looked at.
 struct Collector {
     QStringList items;
     QString seen;
-    QSet<QString> offered;
+    std::unordered_set<std::string_view> offered;
+    bool isNew(std::string_view bytes) { return !bytes.empty() && offered.insert(bytes).second; }
     void offer(const QString& value) {
-        if (value.isEmpty() || offered.contains(value))
-            return;
-        offered.insert(value);
-        if (seen.contains(value))
+        if (value.isEmpty() || seen.contains(value))
             return;
         items << value;
         seen += value + QLatin1Char('|');
+    }
+    void offerBytes(std::string_view bytes) {
+        if (isNew(bytes))
+            offer(textOf(bytes));
     }
 };
 
@@ -48,8 +73,12 @@ struct Collector {
 struct TownCollector {
     QStringList items;
     QString seen = QStringLiteral("|");
-    void offer(const QString& town) {
-        if (town.isEmpty() || seen.contains(QLatin1Char('|') + town + QLatin1Char('|')))
+    std::unordered_set<std::string_view> offered;
+    void offerBytes(std::string_view bytes) {
+        if (bytes.empty() || !offered.insert(bytes).second)
+            return;
+        const QString town = textOf(properCase(bytes));
+        if (seen.contains(QLatin1Char('|') + town + QLatin1Char('|')))
             return;
         items << town;
         seen += town + QLatin1Char('|');
@@ -58,30 +87,56 @@ struct TownCollector {
 
 } // namespace
 
+QueueCells QueueRow::cells() const {
+    QueueCells cells;
+    for (int c = 0; c < kQueueColumns; ++c)
+        cells[c] = cell(c).toString();
+    return cells;
+}
+
 QueueRow queueRowOf(const OrderTable& table, size_t record) {
+    auto bytes = [&](OrderField field) { return table.field(record, field).text; };
     QueueRow row;
-    const std::optional<DueDate> due = parseDueDate(table.field(record, OrderField::DueDate));
-    if (due) {
+    QString& e = row.entry;
+    e.reserve(160);
+    auto nextCell = [&row](int c) {
+        if (c > 0)
+            row.entry.append(QLatin1Char('\t'));
+        row.start[c] = static_cast<int>(row.entry.size());
+    };
+
+    nextCell(0);
+    if (const auto due = parseDueDate(table.field(record, OrderField::DueDate))) {
         row.due = dateOf(due->day);
-        row.cells[0] = row.due.toString(QStringLiteral("MM/dd/yy"));
+        appendShortDueDate(e, due->day);
         if (due->billedInAdvance)
-            row.cells[0] += QLatin1Char('*');
+            e.append(QLatin1Char('*'));
     }
-    QString address = fieldText(table, record, OrderField::PropertyAddress1);
-    if (const QString second = fieldText(table, record, OrderField::PropertyAddress2);
-        !second.isEmpty())
-        address += QLatin1Char(' ') + second;
-    row.cells[1] = address + QStringLiteral(", ") +
-                   textOf(properCase(table.field(record, OrderField::Town).text));
-    row.cells[2] = fieldText(table, record, OrderField::FileNumber);
-    row.cells[3] = fieldText(table, record, OrderField::SearchType);
-    row.cells[4] = fieldText(table, record, OrderField::MuniSearch);
-    const QString searcher = fieldText(table, record, OrderField::Searcher);
-    row.cells[5] = beforeStar(searcher);
-    row.sent = searcher.contains(QLatin1Char('*'));
-    row.cells[6] = fieldText(table, record, OrderField::TitleCompany) + QLatin1Char('_') +
-                   fieldText(table, record, OrderField::Customer);
-    row.entry = cacheEntryOf(row);
+    nextCell(1);
+    appendText(e, bytes(OrderField::PropertyAddress1));
+    if (const std::string_view second = bytes(OrderField::PropertyAddress2); !second.empty()) {
+        e.append(QLatin1Char(' '));
+        appendText(e, second);
+    }
+    e.append(QLatin1String(", "));
+    appendText(e, properCase(bytes(OrderField::Town)));
+    nextCell(2);
+    appendText(e, bytes(OrderField::FileNumber));
+    nextCell(3);
+    appendText(e, bytes(OrderField::SearchType));
+    nextCell(4);
+    appendText(e, bytes(OrderField::MuniSearch));
+    nextCell(5);
+    const std::string_view searcher = bytes(OrderField::Searcher);
+    appendText(e, beforeStar(searcher));
+    row.sent = searcher.find('*') != std::string_view::npos;
+    nextCell(6);
+    appendText(e, bytes(OrderField::TitleCompany));
+    e.append(QLatin1Char('_'));
+    appendText(e, bytes(OrderField::Customer));
+    if (row.sent)
+        e.append(QLatin1Char('*'));
+    row.start[kQueueColumns] = static_cast<int>(e.size()) + 1;
     return row;
 }
 
@@ -116,15 +171,20 @@ QueueFilterItems collectFilterItems(const OrderTable& table) {
     Collector dates, customers, types, searchers;
     TownCollector towns;
     for (size_t i = 0; i < table.size(); ++i) {
-        if (const auto due = parseDueDate(table.field(i, OrderField::DueDate)))
-            dates.offer(dateOf(due->day).toString(QStringLiteral("MM/dd/yy")));
-        customers.offer(fieldText(table, i, OrderField::TitleCompany));
-        const QString customer = fieldText(table, i, OrderField::Customer);
-        customers.offer(customer.left(customer.indexOf(QStringLiteral(" - "))));
-        towns.offer(textOf(properCase(table.field(i, OrderField::Town).text)));
-        types.offer(fieldText(table, i, OrderField::SearchType));
-        types.offer(fieldText(table, i, OrderField::MuniSearch));
-        searchers.offer(beforeStar(fieldText(table, i, OrderField::Searcher)));
+        auto bytes = [&](OrderField field) { return table.field(i, field).text; };
+        if (dates.isNew(bytes(OrderField::DueDate)))
+            if (const auto due = parseDueDate(table.field(i, OrderField::DueDate))) {
+                QString text;
+                appendShortDueDate(text, due->day);
+                dates.offer(text);
+            }
+        customers.offerBytes(bytes(OrderField::TitleCompany));
+        const std::string_view customer = bytes(OrderField::Customer);
+        customers.offerBytes(customer.substr(0, customer.find(" - ")));
+        towns.offerBytes(bytes(OrderField::Town));
+        types.offerBytes(bytes(OrderField::SearchType));
+        types.offerBytes(bytes(OrderField::MuniSearch));
+        searchers.offerBytes(beforeStar(bytes(OrderField::Searcher)));
     }
     QueueFilterItems items;
     items[DueDateFilter] = dates.items;
@@ -169,15 +229,6 @@ bool QueueFilterTest::passes(const QueueRow& row) const {
 
 bool rowPassesFilters(const QueueRow& row, const QueueFilterChoice& choice) {
     return QueueFilterTest(choice).passes(row);
-}
-
-QString cacheEntryOf(const QueueRow& row) {
-    QString entry = row.cells[0];
-    for (int c = 1; c < kQueueColumns; ++c)
-        entry += QLatin1Char('\t') + row.cells[c];
-    if (row.sent)
-        entry += QLatin1Char('*');
-    return entry;
 }
 
 std::optional<QColor> rowBackground(const QDate& due, const QDate& today) {

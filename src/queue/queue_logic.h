@@ -17,14 +17,22 @@ namespace qm {
 inline constexpr int kQueueColumns = 7;
 using QueueCells = std::array<QString, kQueueColumns>;
 
+// One row of the queue, kept as its row cache entry: the seven cells joined by TAB, then "*"
+// when sent. The filters search the entry; the grid shows its parts, so cell 6 ends with the
+// sent marker as it does in a filtered grid.
 struct QueueRow {
-    QueueCells cells;
+    QString entry;
+    std::array<int, kQueueColumns + 1> start{}; // where cell c begins; start[7] = size + 1
     bool sent = false; // the searcher was notified: the stored Searcher holds a "*"
     QDate due;         // the date of cell 0
-    QString entry;     // the row cache entry the filters search (cacheEntryOf)
+
+    QStringView cell(int c) const {
+        return QStringView(entry).mid(start[c], start[c + 1] - start[c] - 1);
+    }
+    QueueCells cells() const;
 };
 
-// The cells of one pending order: due date "mm/dd/yy" (+ "*" when billed in advance), address
+// The row of one pending order: due date "mm/dd/yy" (+ "*" when billed in advance), address
 // with the proper-case town, number, type, municipal search, searcher without "*", and the
 // customer key TitleCompany + "_" + Customer.
 QueueRow queueRowOf(const OrderTable& table, size_t record);
@@ -62,8 +70,6 @@ class QueueFilterTest {
     std::vector<Key> keys_;
 };
 bool rowPassesFilters(const QueueRow& row, const QueueFilterChoice& choice);
-// The row cache entry: the cells joined by TAB, "*" at the end when sent.
-QString cacheEntryOf(const QueueRow& row);
 
 // Background of all seven cells: red when past due, yellow when due today, none later.
 std::optional<QColor> rowBackground(const QDate& due, const QDate& today);

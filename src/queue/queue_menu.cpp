@@ -66,6 +66,9 @@ bool PendingQueue::eventFilter(QObject* watched, QEvent* event) {
     }
     if (watched == grdOrder && type == QEvent::FontChange)
         fitRowHeight();
+    if ((watched == headingBar_ && (type == QEvent::Resize || type == QEvent::FontChange)) ||
+        (watched == grdOrder && type == QEvent::Resize))
+        placeHeadings();
     if (type == QEvent::MouseButtonDblClick) {
         if (watched == lblBase && lblBase->isEnabled())
             unlockFee(txtBase);

@@ -21,16 +21,12 @@ void QueueModel::applyFilters(const QueueFilterChoice& choice, const QDate& toda
 }
 
 QueueCells QueueModel::shownCells(int row) const {
-    const QueueRow& r = rows_[shown_.at(row)];
-    QueueCells cells = r.cells;
-    if (r.sent)
-        cells[6] += QLatin1Char('*');
-    return cells;
+    return rows_[shown_.at(row)].cells();
 }
 
 int QueueModel::rowOfFileNumber(const QString& fileNumber) const {
     for (int i = 0; i < static_cast<int>(shown_.size()); ++i)
-        if (rows_[shown_[i]].cells[2] == fileNumber)
+        if (rows_[shown_[i]].cell(2) == fileNumber)
             return i;
     return -1;
 }
@@ -50,7 +46,7 @@ QVariant QueueModel::data(const QModelIndex& index, int role) const {
     const int column = index.column();
     switch (role) {
     case Qt::DisplayRole:
-        return column == 6 && row.sent ? row.cells[6] + QLatin1Char('*') : row.cells[column];
+        return row.cell(column).toString();
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(Qt::AlignVCenter |
                                    (column == 6 ? Qt::AlignRight : Qt::AlignLeft));

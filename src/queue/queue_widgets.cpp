@@ -29,4 +29,9 @@ void addMenuShortcuts(QWidget* widget, std::function<void()> open) {
     }
 }
 
+void RowDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
+    QStyledItemDelegate::initStyleOption(option, index);
+    option->state &= ~QStyle::State_HasFocus;
+}
+
 } // namespace qm

@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QFont>
 #include <QString>
+#include <QStyledItemDelegate>
 #include <functional>
 
 class QWidget;
@@ -24,5 +25,15 @@ void paintBackground(QWidget* widget, const QColor& colour);
 QFont queueTextFont();
 // The Menu key and Shift+F10 over the widget run open.
 void addMenuShortcuts(QWidget* widget, std::function<void()> open);
+
+// Cells drawn without the dotted frame around the current cell: the whole row is the
+// selection, as in the grid of old.
+class RowDelegate final : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+  protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+};
 
 } // namespace qm

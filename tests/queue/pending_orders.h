@@ -9,7 +9,29 @@
 
 namespace qm::test {
 
-struct PendingSpec {
+// One pending order: PendingFields("F-1", due).in("AGAWAM").by("Ann*").types("", "M.Lien").
+struct PendingFields {
+    PendingFields(std::string fileNumber, QDate dueDate)
+        : number(std::move(fileNumber)), due(dueDate) {}
+    PendingFields& in(std::string t) { return town = std::move(t), *this; }
+    PendingFields& by(std::string s) { return searcher = std::move(s), *this; }
+    PendingFields& types(std::string t, std::string m) {
+        type = std::move(t);
+        muni = std::move(m);
+        return *this;
+    }
+    PendingFields& from(std::string company, std::string attorney) {
+        titleCompany = std::move(company);
+        customer = std::move(attorney);
+        return *this;
+    }
+    PendingFields& at(std::string first, std::string second = {}) {
+        address1 = std::move(first);
+        address2 = std::move(second);
+        return *this;
+    }
+    PendingFields& billedInAdvance() { return billed = true, *this; }
+
     std::string number;
     QDate due;
     std::string town = "SPRINGFIELD";
@@ -27,7 +49,7 @@ inline DateTime dayOf(const QDate& day) {
     return {day.year(), day.month(), day.day(), 0, 0, 0};
 }
 
-inline OrderRecord pendingRecord(const PendingSpec& s) {
+inline OrderRecord pendingRecord(const PendingFields& s) {
     OrderRecord r(OrderFile::Pending);
     r.set(OrderField::EnteredAt, Field::ofDate({2024, 3, 1, 14, 5, 0}));
     r.setText(OrderField::FileNumber, s.number);
@@ -53,16 +75,16 @@ inline bool writePending(const std::string& folder, const std::vector<OrderRecor
     return lock && rewriteOrderFile(*lock, OrderFile::Pending, orders);
 }
 
-inline bool writePending(const std::string& folder, const std::vector<PendingSpec>& specs) {
+inline bool writePending(const std::string& folder, const std::vector<PendingFields>& fieldSets) {
     std::vector<OrderRecord> orders;
-    for (const PendingSpec& s : specs)
+    for (const PendingFields& s : fieldSets)
         orders.push_back(pendingRecord(s));
     return writePending(folder, orders);
 }
 
-inline OrderTable tableOf(const std::vector<PendingSpec>& specs) {
+inline OrderTable tableOf(const std::vector<PendingFields>& fieldSets) {
     std::string bytes;
-    for (const PendingSpec& s : specs)
+    for (const PendingFields& s : fieldSets)
         bytes += pendingRecord(s).encode();
     auto table = parseOrderTable(OrderFile::Pending, bytes, "Pending.fil");
     return table ? std::move(*table) : OrderTable();

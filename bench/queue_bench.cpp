@@ -1,0 +1,170 @@
+// quillmark-queue-bench: the pending queue's rebuild from Pending.fil and one filter change, on
+// generated folders of 1k, 10k and 100k pending orders, beside a plain read of the same file.
+// The widget lives on the offscreen platform; every measured step includes the layout and
+// painting that the event loop does after it.
+//
+// Own flags, besides Google Benchmark's: --max_orders=N leaves out the larger sizes,
+// --keep_data keeps the generated folders and prints where they are.
+
+#include "app_context.h"
+#include "clock.h"
+#include "dialogs.h"
+#include "files.h"
+#include "generator.h"
+#include "pending_queue.h"
+#include "queue_model.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr size_t kSizes[] = {1'000, 10'000, 100'000};
+const qm::DateTime kToday{2025, 6, 2, 0, 0, 0};
+
+std::string folderFor(const std::string& root, size_t n) {
+    return root + "pending-" + std::to_string(n) + "/";
+}
+
+// One queue screen over one data folder, shown on the offscreen platform.
+struct Screen {
+    explicit Screen(const std::string& folder) {
+        context.settings.dataFolder = folder;
+        context.clock = &clock;
+        context.dialogs = &dialogs;
+        queue = std::make_unique<qm::PendingQueue>(context);
+        queue->resize(1100, 700);
+        queue->show();
+        QApplication::processEvents();
+    }
+    bool rebuild() {
+        const bool ok = static_cast<bool>(queue->RebuildQueue());
+        QApplication::processEvents();
+        return ok;
+    }
+
+    qm::ManualClock clock{QDateTime(QDate(kToday.year, kToday.month, kToday.day), QTime(9, 0))};
+    qm::ScriptedDialogs dialogs;
+    qm::AppContext context;
+    std::unique_ptr<qm::PendingQueue> queue;
+};
+
+void plainRead(benchmark::State& state, std::string path) {
+    size_t bytes = 0;
+    for (auto _ : state) {
+        auto content = qm::readWholeFile(path);
+        if (!content) {
+            state.SkipWithError("the file does not read");
+            return;
+        }
+        bytes = content->size();
+        benchmark::DoNotOptimize(content->data());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
+}
+
+void rebuildQueue(benchmark::State& state, std::string folder, size_t orders, bool selected) {
+    Screen screen(folder);
+    if (!screen.rebuild() || screen.queue->model().allRows().size() != orders) {
+        state.SkipWithError("the queue does not build");
+        return;
+    }
+    // The user has an order in the middle of the queue selected: it is found and shown again.
+    const QString number = screen.queue->model().shownCells(static_cast<int>(orders / 2))[2];
+    for (auto _ : state) {
+        if (selected)
+            screen.context.selectedFileNumber = number;
+        if (!screen.rebuild()) {
+            state.SkipWithError("the queue does not build");
+            return;
+        }
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * orders));
+}
+
+// Choosing a town and choosing the placeholder again, in turn: each is one change.
+void filterChange(benchmark::State& state, std::string folder, size_t orders) {
+    Screen screen(folder);
+    if (!screen.rebuild()) {
+        state.SkipWithError("the queue does not build");
+        return;
+    }
+    QComboBox* towns = screen.queue->cboFilter[qm::TownFilter];
+    int index = 0;
+    for (auto _ : state) {
+        index = index == 0 ? 1 : 0;
+        towns->setCurrentIndex(index); // runs ApplyQueueFilters
+        QApplication::processEvents();
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * orders));
+}
+
+bool generate(const std::string& folder, size_t pending) {
+    qm::GeneratorOptions options;
+    options.pending = pending;
+    options.seed = 2024;
+    options.today = kToday;
+    const qm::Status s = qm::generateDataFolder(folder, options);
+    if (!s)
+        std::fprintf(stderr, "quillmark-queue-bench: %s\n", s.error().describe().c_str());
+    return static_cast<bool>(s);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    size_t maxOrders = kSizes[std::size(kSizes) - 1];
+    bool keep = false;
+    std::vector<char*> rest;
+    for (int i = 0; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--max_orders=", 13) == 0)
+            maxOrders = std::strtoul(argv[i] + 13, nullptr, 10);
+        else if (std::strcmp(argv[i], "--keep_data") == 0)
+            keep = true;
+        else
+            rest.push_back(argv[i]);
+    }
+    int restCount = static_cast<int>(rest.size());
+    benchmark::Initialize(&restCount, rest.data());
+    QApplication app(restCount, rest.data());
+
+    std::string pattern = (std::filesystem::temp_directory_path() / "qm-queue-XXXXXX").string();
+    if (!::mkdtemp(pattern.data()))
+        return 1;
+    const std::string root = pattern + "/";
+    for (size_t n : kSizes) {
+        if (n > maxOrders)
+            continue;
+        const std::string folder = folderFor(root, n);
+        if (!generate(folder, n))
+            return 1;
+        const std::string size = std::to_string(n);
+        auto add = [](const std::string& name, auto... args) {
+            benchmark::RegisterBenchmark(name.c_str(), args...)
+                ->UseRealTime()
+                ->Unit(benchmark::kMillisecond);
+        };
+        add("PlainRead/" + size, plainRead, folder + "Pending.fil");
+        add("RebuildQueue/" + size, rebuildQueue, folder, n, false);
+        add("RebuildQueueWithSelection/" + size, rebuildQueue, folder, n, true);
+        add("FilterChange/" + size, filterChange, folder, n);
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    if (keep)
+        std::fprintf(stderr, "data kept in %s\n", root.c_str());
+    else
+        std::filesystem::remove_all(root);
+    return 0;
+}
