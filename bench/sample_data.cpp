@@ -60,10 +60,12 @@ std::string phone(Random& random, int area) {
     return buf;
 }
 
-std::string cityStateZip(Random& random, std::string_view city) {
+// Companies sit in New Jersey; people live in the demo's own state, Connecticut.
+std::string cityStateZip(Random& random, std::string_view city, bool inDemoState = false) {
     char zip[8];
-    std::snprintf(zip, sizeof zip, "%05d", random.between(7001, 8999));
-    return std::string(city) + ", NJ " + zip;
+    std::snprintf(zip, sizeof zip, "%05d",
+                  inDemoState ? random.between(6001, 6999) : random.between(7001, 8999));
+    return std::string(city) + (inDemoState ? ", CT " : ", NJ ") + zip;
 }
 
 std::string personName(size_t index) {
@@ -151,7 +153,7 @@ Directory makeDirectory(Random& random) {
             attorney,
             streetAddress(random),
             random.percent(30) ? "Floor " + std::to_string(random.between(2, 9)) : "",
-            cityStateZip(random, city),
+            cityStateZip(random, city, true),
             random.percent(70) ? phone(random, 609) : "",
             phone(random, 609),
             lowerSlug(attorney) + "@" + lowerSlug(firm).substr(0, 16) + ".example.net"};
@@ -165,7 +167,7 @@ Directory makeDirectory(Random& random) {
         const DirectoryFields fields = {s.name,
                                         homeAddress ? streetAddress(random) : "",
                                         "",
-                                        homeAddress ? cityStateZip(random, city) : "",
+                                        homeAddress ? cityStateZip(random, city, true) : "",
                                         random.percent(50) ? phone(random, 732) : "",
                                         phone(random, 732),
                                         kCarriers[i % std::size(kCarriers)],

@@ -48,11 +48,12 @@ inline constexpr std::string_view kStreets[] = {
     "Jefferson", "Lincoln",  "Madison",  "Riverside", "Harbor", "Country Club"};
 inline constexpr std::string_view kStreetKinds[] = {"St", "Ave", "Rd",  "Ln",   "Dr",
                                                     "Ct", "Pl",  "Way", "Blvd", "Ter"};
+// Towns of the program's default state, so every demo order's town is in the town list.
 inline constexpr std::string_view kTowns[] = {
-    "SPRINGFIELD", "MILLBROOK",  "FAIRVIEW",   "OAKDALE",     "RIVERTON",      "CEDAR GROVE",
-    "LAKEWOOD",    "HILLSIDE",   "BROOKFIELD", "GREENVILLE",  "MAPLE SHADE",   "WESTFIELD",
-    "NORTHVALE",   "SOMERDALE",  "PINE HILL",  "HADDON PARK", "EAST RUTLEDGE", "KINGSTON",
-    "LINDENWOLD",  "MOUNT HOPE", "STRATHMORE", "WOODBRIDGE",  "BELLMAWR",      "OCEANPORT"};
+    "HARTFORD",    "WEST HARTFORD", "NEW HAVEN",  "WEST HAVEN",  "NEW BRITAIN",  "BRISTOL",
+    "MERIDEN",     "WALLINGFORD",   "MIDDLETOWN", "GLASTONBURY", "MANCHESTER",   "ENFIELD",
+    "SOUTHINGTON", "TORRINGTON",    "WATERBURY",  "DANBURY",     "STAMFORD",     "NORWALK",
+    "FAIRFIELD",   "MILFORD",       "ORANGE",     "WOODBRIDGE",  "OLD SAYBROOK", "WINDSOR LOCKS"};
 inline constexpr std::string_view kUsers[] = {"kmorgan", "Linda Marsh", "Tom R Bell", "office",
                                               "Patricia Delaney-Ruiz"};
 inline constexpr std::string_view kNoteTexts[] = {"Spoke with attorney, survey to follow",

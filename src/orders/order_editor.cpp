@@ -90,16 +90,22 @@ QWidget* OrderEditor::buildOriginator() {
     lblCustomer = named(new QLabel(QStringLiteral("Lawfirm (press ESC to toggle database)")),
                         QStringLiteral("lblCustomer"));
     cboCustomer = pickList(new QComboBox, "cboCustomer");
-    const char* captions[9] = {"",          "",          "Attorney",        "Address 1",
-                               "Address 2", "City, State Zip", "Phone Number", "Fax Number",
+    const char* captions[9] = {"",
+                               "",
+                               "Attorney",
+                               "Address 1",
+                               "Address 2",
+                               "City, State Zip",
+                               "Phone Number",
+                               "Fax Number",
                                "E-Mail Address"};
     for (int i = 1; i <= 8; ++i)
         txtCust[i] = named(new QLineEdit, QStringLiteral("txtCust(%1)").arg(i));
     lblAttorney = named(new QLabel(QStringLiteral("Attorney")), QStringLiteral("lblAttorney"));
     optReplace = named(new QRadioButton(QStringLiteral("Replace existing record")),
                        QStringLiteral("optReplace"));
-    optAddNew = named(new QRadioButton(QStringLiteral("Add as new record")),
-                      QStringLiteral("optAddNew"));
+    optAddNew =
+        named(new QRadioButton(QStringLiteral("Add as new record")), QStringLiteral("optAddNew"));
     for (QRadioButton* option : {optReplace, optAddNew})
         option->setEnabled(false);
 
@@ -153,7 +159,6 @@ QWidget* OrderEditor::buildSetup() {
     cboSearcher = pickList(new QComboBox, "cboSearcher");
     txtSearcher = display("txtSearcher");
     txtMessg = named(new QLineEdit, QStringLiteral("txtMessg"));
-    txtMessg->setPlaceholderText(QStringLiteral("special instructions to searcher ..."));
     Frame4 = named(new QGroupBox(QStringLiteral(" FILE NOTES ")), QStringLiteral("Frame4"));
     txtNotes = named(new QLineEdit, QStringLiteral("txtNotes"));
     (new QVBoxLayout(Frame4))->addWidget(txtNotes);
@@ -225,9 +230,9 @@ void OrderEditor::connectControls() {
             attorneyFieldChanged();
         });
     }
-    for (QWidget* w : std::initializer_list<QWidget*>{cboCustomer, txtCust[1], txtCust[2], txtMessg,
-                                                       txtNotes, txtPropAddr1, txtPropAddr2,
-                                                       txtCurrOwner})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{cboCustomer, txtCust[1], txtCust[2], txtMessg, txtNotes,
+                                         txtPropAddr1, txtPropAddr2, txtCurrOwner})
         w->installEventFilter(this);
     for (int i = 3; i <= 8; ++i)
         txtCust[i]->installEventFilter(this);
@@ -324,8 +329,7 @@ void OrderEditor::titleCompanyChosen(int index) {
         txtTitleCo->setPlainText(lines.join(QLatin1Char('\n')));
         loadOrderRates(customRateNameOf(DirectoryKind::Companies, entry->boxes));
         if (cboTitleCo->hasFocus())
-            (txtCust[1]->isVisible() ? static_cast<QWidget*>(txtCust[1]) : cboCustomer)
-                ->setFocus();
+            (txtCust[1]->isVisible() ? static_cast<QWidget*>(txtCust[1]) : cboCustomer)->setFocus();
     }
     UpdateEntryCommands();
 }
@@ -439,7 +443,8 @@ void OrderEditor::searcherChosen(int index) {
     const auto searchers = lookup(DirectoryKind::Searchers);
     if (!searchers)
         return;
-    const auto entry = searchers->entryAt(searchers->firstRowContaining(cboSearcher->itemText(index)));
+    const auto entry =
+        searchers->entryAt(searchers->firstRowContaining(cboSearcher->itemText(index)));
     if (!entry)
         return;
     const DirectoryBoxes& b = entry->boxes;

@@ -3,7 +3,6 @@
 #include "directory_files.h"
 #include "files.h"
 
-#include <cstdio>
 #include <filesystem>
 
 namespace qm {
@@ -47,37 +46,36 @@ struct NumberScan {
 // only for a duplicate, so a save stays quick however large the archive grows.
 Result<NumberScan> scanForNumber(const std::string& dataFolder, const std::string& fileNumber) {
     NumberScan scan;
-    for (OrderFile file : kAllOrderFiles) {
-        const std::string path = dataFolder + orderFileName(file);
-        auto mapped = MappedFile::open(path);
-        if (!mapped) {
-            if (mapped.error().kind == ErrorKind::FileNotFound)
-                continue;
-            return mapped.error();
+    std::optional<Error> unreadable;
+    Status visited = visitFileNumbers(dataFolder, [&](OrderFile file, std::string_view bytes,
+                                                      const std::string& path, size_t record,
+                                                      const std::string& number) {
+        if (number == fileNumber) {
+            auto table = parseOrderTable(file, std::string(bytes), path);
+            if (table)
+                scan.duplicate = table->record(record).movedTo(OrderFile::Pending);
+            else
+                unreadable = table.error();
+            return false;
         }
-        auto numbers = scanFileNumbers(mapped->bytes(), file, path);
-        if (!numbers)
-            return numbers.error();
-        for (size_t i = 0; i < numbers->size(); ++i) {
-            const std::string& number = (*numbers)[i];
-            if (number == fileNumber) {
-                auto table = parseOrderTable(file, std::string(mapped->bytes()), path);
-                if (!table)
-                    return table.error();
-                scan.duplicate = table->record(i).movedTo(OrderFile::Pending);
-                return scan;
-            }
-            if (number.starts_with("QM"))
-                scan.highest = std::max(scan.highest, generatedNumberOf(number));
-        }
-    }
+        if (number.starts_with("QM"))
+            scan.highest = std::max(scan.highest, generatedNumberOf(number));
+        return true;
+    });
+    if (!visited)
+        return visited.error();
+    if (unreadable)
+        return *unreadable;
     return scan;
 }
 
-std::string generatedNumber(long highest) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "QM%05ld", highest + 1);
-    return buf;
+// A number in use refuses the save: the outcome names the order that holds it.
+bool refusedForDuplicate(NumberScan& scan, SaveOutcome& outcome) {
+    if (!scan.duplicate)
+        return false;
+    outcome.duplicate = true;
+    outcome.existing = std::move(scan.duplicate);
+    return true;
 }
 
 } // namespace
@@ -140,13 +138,10 @@ Result<SaveOutcome> saveOrder(const std::string& dataFolder, const SaveRequest& 
     auto scan = scanForNumber(dataFolder, outcome.fileNumber);
     if (!scan)
         return scan.error();
-    if (scan->duplicate) {
-        outcome.duplicate = true;
-        outcome.existing = std::move(scan->duplicate);
+    if (refusedForDuplicate(*scan, outcome))
         return outcome;
-    }
     if (outcome.fileNumber.empty())
-        outcome.fileNumber = generatedNumber(scan->highest);
+        outcome.fileNumber = generatedFileNumberAfter(scan->highest);
     OrderDraft draft = request.draft;
     draft.fileNumber = outcome.fileNumber;
     OrderRecord record = pendingRecordOf(draft, request.now, request.logOnName);
@@ -233,11 +228,8 @@ Result<SaveOutcome> restoreRecovered(const std::string& dataFolder, const OrderR
     auto scan = scanForNumber(dataFolder, outcome.fileNumber);
     if (!scan)
         return scan.error();
-    if (scan->duplicate) {
-        outcome.duplicate = true;
-        outcome.existing = std::move(scan->duplicate);
+    if (refusedForDuplicate(*scan, outcome))
         return outcome;
-    }
     if (Status appended = appendOrder(*lock, pulled); !appended)
         return appended.error();
     outcome.saved = pulled;

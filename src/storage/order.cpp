@@ -451,8 +451,7 @@ Result<std::vector<std::string>> scanFileNumbers(std::string_view bytes, OrderFi
     return numbers;
 }
 
-Result<std::vector<std::string>> allFileNumbers(const std::string& dataFolder) {
-    std::vector<std::string> all;
+Status visitFileNumbers(const std::string& dataFolder, const FileNumberVisitor& visit) {
     for (OrderFile file : kAllOrderFiles) {
         const std::string path = dataFolder + orderFileName(file);
         auto mapped = MappedFile::open(path);
@@ -464,9 +463,23 @@ Result<std::vector<std::string>> allFileNumbers(const std::string& dataFolder) {
         auto numbers = scanFileNumbers(mapped->bytes(), file, path);
         if (!numbers)
             return numbers.error();
-        all.insert(all.end(), std::make_move_iterator(numbers->begin()),
-                   std::make_move_iterator(numbers->end()));
+        for (size_t i = 0; i < numbers->size(); ++i)
+            if (!visit(file, mapped->bytes(), path, i, (*numbers)[i]))
+                return okStatus();
     }
+    return okStatus();
+}
+
+Result<std::vector<std::string>> allFileNumbers(const std::string& dataFolder) {
+    std::vector<std::string> all;
+    Status visited =
+        visitFileNumbers(dataFolder, [&](OrderFile, std::string_view, const std::string&, size_t,
+                                         const std::string& number) {
+            all.push_back(number);
+            return true;
+        });
+    if (!visited)
+        return visited.error();
     return all;
 }
 
@@ -489,6 +502,10 @@ std::string nextGeneratedFileNumber(const std::vector<std::string>& fileNumbers)
         if (n.starts_with("QM"))
             highest = std::max(highest, generatedNumberOf(n));
     }
+    return generatedFileNumberAfter(highest);
+}
+
+std::string generatedFileNumberAfter(long highest) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "QM%05ld", highest + 1);
     return buf;

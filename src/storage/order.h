@@ -5,6 +5,7 @@
 #include "record.h"
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -128,11 +129,19 @@ Status rewriteOrderFile(const DataLock& lock, OrderFile file,
 // Stops at the first record that does not read.
 Result<std::vector<std::string>> scanFileNumbers(std::string_view bytes, OrderFile file,
                                                  const std::string& path);
+// Hands over the FileNumbers of the three order files in turn, with the file's bytes for a
+// closer look, until the visitor returns false. A missing file holds none.
+using FileNumberVisitor =
+    std::function<bool(OrderFile file, std::string_view bytes, const std::string& path,
+                       size_t record, const std::string& number)>;
+Status visitFileNumbers(const std::string& dataFolder, const FileNumberVisitor& visit);
 // FileNumbers of all three order files of the folder; a missing file holds none.
 Result<std::vector<std::string>> allFileNumbers(const std::string& dataFolder);
 
 // "QM" and five digits, one more than the highest generated number in use.
 std::string nextGeneratedFileNumber(const std::vector<std::string>& fileNumbers);
+// "QM" and at least five digits: the number after `highest`.
+std::string generatedFileNumberAfter(long highest);
 // The number a "QM" file number counts as: the digits after "QM" up to the first other character.
 long generatedNumberOf(std::string_view fileNumber);
 
