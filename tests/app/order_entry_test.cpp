@@ -15,9 +15,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTest>
 
 namespace qm {
@@ -423,6 +425,34 @@ TEST_F(OrderEntryTest, FileNumberKeysAndOneLineTexts) {
     e.txtCust[3]->setFocus();
     QTest::keyClicks(e.txtCust[3], "1_A St");
     EXPECT_EQ(e.txtCust[3]->text(), "1A St");
+}
+
+// Another workstation is another process: its pull reaches this window by the timer alone.
+TEST_F(OrderEntryTest, AnotherWorkstationsPullLeavesThisQueueItsSelection) {
+    putOrders(OrderFile::Pending, {orderOf("F-1"), orderOf("F-2")});
+    open();
+    window->startRefresh();
+    window->SSTab1->setCurrentIndex(MainWindow::PendingTab);
+    QTableView* grid = window->grdOrder;
+    ASSERT_EQ(grid->model()->rowCount(), 2);
+    const int keptRow = grid->model()->index(0, 2).data() == "F-2" ? 0 : 1;
+    grid->selectRow(keptRow);
+    ASSERT_EQ(window->context().selectedFileNumber, "F-2");
+
+    ::mkdir((program + "other/").c_str(), 0755);
+    QProcess other;
+    other.start(QStringLiteral(QM_PULL_AND_DIE),
+                {QString::fromStdString(program + "other/"), QString::fromStdString(data),
+                 QStringLiteral("F-1")});
+    ASSERT_TRUE(other.waitForFinished(30000));
+    ASSERT_EQ(other.exitStatus(), QProcess::CrashExit) << other.readAllStandardError().data();
+    for (int waited = 0; grid->model()->rowCount() != 1 && waited < 3000; waited += 50)
+        QTest::qWait(50);
+    ASSERT_EQ(grid->model()->rowCount(), 1);
+    EXPECT_EQ(window->SSTab1->tabText(MainWindow::PendingTab), "Pending Searches [1]");
+    EXPECT_EQ(window->context().selectedFileNumber, "F-2");
+    ASSERT_EQ(grid->selectionModel()->selectedRows().size(), 1);
+    EXPECT_EQ(grid->selectionModel()->selectedRows()[0].row(), 0);
 }
 
 } // namespace
