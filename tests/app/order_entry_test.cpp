@@ -455,5 +455,27 @@ TEST_F(OrderEntryTest, AnotherWorkstationsPullLeavesThisQueueItsSelection) {
     EXPECT_EQ(grid->selectionModel()->selectedRows()[0].row(), 0);
 }
 
+TEST_F(OrderEntryTest, ClosingTheWindowWithAPulledOrderAsksFirstAndKeepsTheCopy) {
+    OrderRecord pulled = orderOf("F-1");
+    pulled.setText(OrderField::Town, "AGAWAM");
+    putOrders(OrderFile::Pending, {pulled});
+    OrderEditor& e = open();
+    EXPECT_TRUE(window->close()); // nothing pulled: no question
+    EXPECT_TRUE(dialogs.shown().empty());
+
+    window->show();
+    window->context().selectedFileNumber = "F-1";
+    ASSERT_TRUE(e.Edit(false));
+    dialogs.queueAnswer(QMessageBox::Cancel);
+    EXPECT_FALSE(window->close());
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].title, " CLOSE PROGRAM - F-1");
+    EXPECT_TRUE(window->isVisible());
+
+    dialogs.queueAnswer(QMessageBox::Ok);
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(readRecovery(recoveryCopy()).value()->encode(), pulled.encode());
+}
+
 } // namespace
 } // namespace qm
