@@ -8,6 +8,7 @@
 #include "generator.h"
 #include "order.h"
 #include "order_store.h"
+#include "plain_read.h"
 
 #include <benchmark/benchmark.h>
 
@@ -22,24 +23,14 @@
 
 namespace {
 
+using qm::bench::plainRead;
+
 constexpr size_t kSizes[] = {1'000, 100'000, 1'000'000};
 constexpr size_t kPending = 200;
 constexpr size_t kCompleted = 500;
 
 std::string folderFor(const std::string& root, size_t archived) {
     return root + "save-" + std::to_string(archived) + "/";
-}
-
-size_t plainRead(const std::string& path) {
-    static std::vector<char> buffer(128 * 1024);
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return 0;
-    size_t total = 0;
-    for (ssize_t n; (n = ::read(fd, buffer.data(), buffer.size())) > 0;)
-        total += static_cast<size_t>(n);
-    ::close(fd);
-    return total;
 }
 
 void readThreeFiles(benchmark::State& state, std::string folder) {

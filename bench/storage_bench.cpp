@@ -9,6 +9,7 @@
 #include "files.h"
 #include "generator.h"
 #include "order.h"
+#include "plain_read.h"
 #include "record.h"
 
 #include <benchmark/benchmark.h>
@@ -28,6 +29,8 @@
 #include <vector>
 
 namespace {
+
+using qm::bench::plainRead;
 
 using qm::OrderFile;
 
@@ -62,26 +65,6 @@ size_t fileSize(const std::string& path) {
     std::error_code ec;
     const auto size = std::filesystem::file_size(path, ec);
     return ec ? 0 : static_cast<size_t>(size);
-}
-
-// What cat does: read() into one reused buffer until the end. Returns the bytes read.
-size_t plainRead(const std::string& path) {
-    static std::vector<char> buffer(128 * 1024);
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return 0;
-    size_t total = 0;
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        total += static_cast<size_t>(n);
-    }
-    ::close(fd);
-    benchmark::DoNotOptimize(buffer.data());
-    return total;
 }
 
 std::string readBytes(const std::string& path) {
