@@ -189,7 +189,8 @@ void MainWindow::buildPendingTab(QWidget* page) {
     queue = new PendingQueue(context_);
     grdOrder = queue->grdOrder;
     cmdReset = queue->cmdReset;
-    queue->setTabCaption([this](const QString& caption) { SSTab1->setTabText(PendingTab, caption); });
+    queue->setTabCaption(
+        [this](const QString& caption) { SSTab1->setTabText(PendingTab, caption); });
     queue->setTownList([this] {
         QStringList towns;
         for (int i = 0; i < cboTown->count(); ++i)
@@ -635,7 +636,8 @@ bool MainWindow::mayCloseWithPulledOrder() {
     if (!editor->holdsUnsavedPull())
         return true;
     const auto answer = context_.dialogs->ask(
-        this, QMessageBox::Warning, QStringLiteral(" CLOSE PROGRAM - ") + editor->pulledFileNumber(),
+        this, QMessageBox::Warning,
+        QStringLiteral(" CLOSE PROGRAM - ") + editor->pulledFileNumber(),
         QStringLiteral("Closing the program without first clicking Save or Assign\n"
                        "keeps this order out of the queue until the next start. \"OK\" to close"),
         QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);

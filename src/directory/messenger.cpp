@@ -10,15 +10,21 @@ namespace qm {
 
 namespace {
 
-std::string toDisk(const QString& text) { return utf8ToCp1252(text.toStdString()); }
-QString fromDisk(const std::string& bytes) { return QString::fromStdString(cp1252ToUtf8(bytes)); }
+std::string toDisk(const QString& text) {
+    return utf8ToCp1252(text.toStdString());
+}
+QString fromDisk(const std::string& bytes) {
+    return QString::fromStdString(cp1252ToUtf8(bytes));
+}
 
 } // namespace
 
 Messenger::Messenger(const Settings& settings, Dialogs& dialogs)
     : settings_(settings), dialogs_(dialogs) {}
 
-Messenger::~Messenger() { signOff(); }
+Messenger::~Messenger() {
+    signOff();
+}
 
 void Messenger::setNotice(std::function<void(const QString&)> show, std::function<void()> hide) {
     showNotice_ = std::move(show);
@@ -66,7 +72,9 @@ void Messenger::signOff() {
     sessionOpen_ = false;
 }
 
-void Messenger::settingsChanged() { signOff(); }
+void Messenger::settingsChanged() {
+    signOff();
+}
 
 bool Messenger::SendMsg(QWidget* parent, const QString& recipName, const QString& subject,
                         const QString& msgText, MessageType messageType) {

@@ -115,8 +115,8 @@ void OrderEditor::Save() {
 void OrderEditor::saveFrom(bool byAssign) {
     cmdSave->setEnabled(false);
     state_.duplicateRefused = false;
-    SaveRequest request{draftFromScreen(byAssign), attorneyChange(),
-                        moment(context_.clock->now()), logOnName()};
+    SaveRequest request{draftFromScreen(byAssign), attorneyChange(), moment(context_.clock->now()),
+                        logOnName()};
     for (;;) {
         const std::optional<SaveOutcome> outcome = runSave(request);
         if (!outcome) {
@@ -179,8 +179,8 @@ void OrderEditor::Assign() {
     cmdAssign->setFont(italic);
     cmdAssign->setText(QStringLiteral("sending ..."));
     NoticeFields notice{txtPropAddr1->text(), txtPropAddr2->text(), cboTown->currentText(),
-                        txtCurrOwner->text(),  chosenText(cboType),  chosenText(cboMuni),
-                        DTPicker1->date(),     txtMessg->text()};
+                        txtCurrOwner->text(), chosenText(cboType),  chosenText(cboMuni),
+                        DTPicker1->date(),    txtMessg->text()};
     messenger_.SendMsg(this, cboSearcher->currentText(), QStringLiteral("SEARCH ORDER"),
                        noticeBody(notice), MessageType::EmailWithTextCopy);
     italic.setItalic(false);

@@ -52,11 +52,12 @@ QString noticeBody(const NoticeFields& f) {
     address += f.town;
     QString type;
     if (!f.searchType.isEmpty())
-        type = f.muniSearch.isEmpty() ? f.searchType : f.searchType + QStringLiteral(" w/") + f.muniSearch;
+        type = f.muniSearch.isEmpty() ? f.searchType
+                                      : f.searchType + QStringLiteral(" w/") + f.muniSearch;
     else
         type = f.muniSearch.isEmpty() ? QStringLiteral("unspecified") : f.muniSearch;
-    QStringList lines = {QStringLiteral("Details ..."), address,
-                         QStringLiteral("Ownr: ") + f.owner, QStringLiteral("Type: ") + type,
+    QStringList lines = {QStringLiteral("Details ..."), address, QStringLiteral("Ownr: ") + f.owner,
+                         QStringLiteral("Type: ") + type,
                          QStringLiteral("Due : ") + f.due.toString(QStringLiteral("M/d/yyyy"))};
     if (!f.instructions.isEmpty())
         lines << QString() << f.instructions;

@@ -6,17 +6,17 @@
 namespace qm {
 
 struct EditorState {
-    QString notesCache;        // NotesLog of the pulled order
-    QString messagesCache;     // MessagesLog of the pulled order
-    QString enteredAt;         // EnteredAt of the pulled order, as text
-    QString notifiedSearcher;  // the searcher already notified, without "*"
-    QString typeFeeOverride;   // fees of the pulled order, used instead of the list's
+    QString notesCache;       // NotesLog of the pulled order
+    QString messagesCache;    // MessagesLog of the pulled order
+    QString enteredAt;        // EnteredAt of the pulled order, as text
+    QString notifiedSearcher; // the searcher already notified, without "*"
+    QString typeFeeOverride;  // fees of the pulled order, used instead of the list's
     QString muniFeeOverride;
     QString titleCompanyChoice; // the last chosen items, for the refresh to restore
     QString searcherChoice;
-    QString recText;          // the directory row the attorney fields came from
-    QString pulledFileNumber; // the order pulled for editing
-    bool splitLocked = false; // a split order is being composed
+    QString recText;               // the directory row the attorney fields came from
+    QString pulledFileNumber;      // the order pulled for editing
+    bool splitLocked = false;      // a split order is being composed
     bool duplicateRefused = false; // the last save met a number in use ("DUP")
     enum class Pull { None, Loading, Editing } pull = Pull::None;
     bool savedSincePull = false;

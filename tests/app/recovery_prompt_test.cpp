@@ -7,8 +7,8 @@
 #include "user.h"
 
 #include <QProcess>
-#include <filesystem>
 #include <QTemporaryDir>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace qm {
@@ -83,8 +83,8 @@ TEST_F(RecoveryPromptTest, ANumberTakenMeanwhileKeepsTheCopy) {
 TEST_F(RecoveryPromptTest, AnOrderPulledByAKilledProcessIsPutBackAtTheNextStart) {
     const OrderRecord kept = pulledOrder("QM00007");
     const OrderRecord pulled = pulledOrder("QM00012");
-    ASSERT_TRUE(writeWholeFile(context.dataFolder() + "Pending.fil",
-                               kept.encode() + pulled.encode()));
+    ASSERT_TRUE(
+        writeWholeFile(context.dataFolder() + "Pending.fil", kept.encode() + pulled.encode()));
     QProcess peer;
     peer.start(QStringLiteral(QM_PULL_AND_DIE),
                {QString::fromStdString(context.programFolder),
