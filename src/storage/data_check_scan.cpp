@@ -42,8 +42,11 @@ size_t resumeAfter(std::string_view bytes, size_t from, size_t count,
         const bool lineStart = previous == '\n' || (previous == '\r' && bytes[c] != '\n');
         if (!lineStart && bytes[c] != '#' && bytes[c] != '"')
             continue;
+        // At a line start a record that reads is taken even with faulty fields, so that one
+        // torn record in a file of hand-edited ones does not take all that follow with it;
+        // inside a line it must be sound in every field too.
         const Attempt attempt = attemptRecord(bytes, c, count, validate);
-        if (attempt.fault.empty() && attempt.problems.empty())
+        if (attempt.fault.empty() && (lineStart || attempt.problems.empty()))
             return c;
     }
     return bytes.size();

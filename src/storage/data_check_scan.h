@@ -49,9 +49,9 @@ struct RecordScan {
 };
 
 // Reads every record of bytes. After a record that does not read, reading resumes at the first
-// later position where a whole record reads and passes `validate`: a position that begins a line,
-// or one holding '#' or '"', the two ways a record's first field can begin. So a record appended
-// after a torn one is found again even though it begins in the middle of the torn record's line.
+// later line start where a whole record reads, or at the first '#' or '"' (the two ways a record's
+// first field begins) where one reads and passes `validate`. So a record appended after a torn
+// one is found again although it begins in the middle of the torn record's line.
 RecordScan scanRecords(std::string_view bytes, size_t fieldsPerRecord,
                        const RecordValidator& validate);
 

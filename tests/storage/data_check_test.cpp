@@ -70,6 +70,7 @@ TEST(DataCheck, EachDefectOfABrokenCopyIsReported) {
         std::function<void(const std::string&)> breakIt;
         const char* reported;
         const char* summary = "3 pending, 2 completed, 1 archived";
+        size_t count = 1;
     } cases[] = {
         {"missing file", [](auto& d) { std::filesystem::remove(d + "Searchers.lst"); },
          "Searchers.lst: the file is missing"},
@@ -131,6 +132,12 @@ TEST(DataCheck, EachDefectOfABrokenCopyIsReported) {
         {"LF alone inside a note",
          [](auto& d) { replaceIn(d + "Pending.fil", "\r\n12/07 09:00", "\n12/07 09:00"); },
          "Pending.fil, line 2: a line ends with LF alone instead of CR LF"},
+        {"broken record before one with a faulty field",
+         [](auto& d) {
+             replaceIn(d + "Pending.fil", "\"Mary Roe\"", "\"Mary \"Roe\"");
+             replaceIn(d + "Pending.fil", ",150,.5,", ",\"150\",.5,");
+         },
+         "Pending.fil, record 2, line 5: the record does not read", "2 pending", 2},
         {"CR alone ending a record",
          [](auto& d) {
              replaceIn(d + "Archives.fil", "\"\r\n", "\"\r");
@@ -150,10 +157,11 @@ TEST(DataCheck, EachDefectOfABrokenCopyIsReported) {
         writeSoundFolder(folder.path());
         c.breakIt(folder.path());
         const DataReport report = checkDataFolder(folder.path());
-        ASSERT_EQ(report.problems.size(), 1u) << c.name << ": " << report.summary();
+        ASSERT_EQ(report.problems.size(), c.count) << c.name << ": " << report.summary();
         EXPECT_EQ(report.problems[0].describe().rfind(c.reported, 0), 0u)
             << c.name << ": " << report.problems[0].describe();
-        EXPECT_NE(report.summary().find("; 1 problem"), std::string::npos);
+        EXPECT_NE(report.summary().find("; " + std::to_string(c.count) + " problem"),
+                  std::string::npos);
         if (c.reported != std::string("data folder: the data folder")) {
             EXPECT_EQ(report.summary().rfind(c.summary, 0), 0u)
                 << c.name << ": " << report.summary();
