@@ -111,18 +111,19 @@ class FolderChecker {
         const RecordScan scan = scanOrderFile(file, *bytes);
         reportUnreadable(name, *bytes, scan);
         countOrders(file, scan.records.size());
-        for (const ScannedRecord& r : scan.records) {
+        // The records that read, read once more together: record i of the table is the scan's
+        // record i.
+        auto table = parseOrderTable(file, readableBytes(*bytes, scan), name);
+        for (size_t i = 0; i < scan.records.size(); ++i) {
+            const ScannedRecord& r = scan.records[i];
             for (const std::string& problem : r.problems)
                 add(name, r.record, r.line, problem);
-            const std::string_view raw(bytes->data() + r.begin, r.end - r.begin);
-            auto one = readRecords(raw, orderFieldCount(file), name);
-            if (!one)
+            if (!table || i >= table->size())
                 continue;
-            const std::string number(
-                one->field(0, static_cast<size_t>(OrderField::FileNumber)).text);
+            const std::string number(table->field(i, OrderField::FileNumber).text);
             if (number.empty())
                 continue; // reported with the record's fields
-            const auto due = parseDueDate(one->field(0, static_cast<size_t>(OrderField::DueDate)));
+            const auto due = parseDueDate(table->field(i, OrderField::DueDate));
             uses_[number].push_back({file, r.record, r.line, due && due->billedInAdvance});
         }
     }

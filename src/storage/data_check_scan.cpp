@@ -225,7 +225,9 @@ std::vector<ByteProblem> checkTextBytes(std::string_view bytes) {
         } else if (c == '\r') {
             if (i + 1 < n && bytes[i + 1] != '\n')
                 loneCr.see(lines, i);
-        } else if (const size_t length = utf8SequenceLength(bytes, i); length > 0) {
+        } else if (const size_t length =
+                       static_cast<unsigned char>(c) >= 0xC2 ? utf8SequenceLength(bytes, i) : 0;
+                   length > 0) {
             if (utf8.count == 0)
                 firstUtf8 = bytes.substr(i, length);
             utf8.see(lines, i);
