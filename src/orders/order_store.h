@@ -3,6 +3,7 @@
 // Pending.fil for editing, and the workstation's recovery copy of a pulled order. No widgets;
 // texts are Windows-1252 bytes as stored.
 
+#include "money.h"
 #include "order.h"
 #include "result.h"
 #include "values.h"
@@ -19,7 +20,7 @@ struct OrderDraft {
     std::string address1, address2, town, owner;
     std::string searchType, muniSearch;           // empty when no item is chosen
     long typeListFee = 0, muniListFee = 0;        // the chosen items' fees in whole dollars, else 0
-    std::string typeFeeOverride, muniFeeOverride; // the fee overrides as text ("" = none)
+    std::optional<Money> typeFeeOverride, muniFeeOverride; // the pulled order's fees
     DateTime dueDate;                             // date only
     std::string searcher;                         // empty for the placeholder item
     std::string notifiedSearcher;                 // the searcher already notified before the pull
