@@ -253,11 +253,13 @@ class OrderMaker {
     void close(Draft& d, Moment when) {
         d.completedAt = when;
         if (random_.percent(12)) {
-            const std::int64_t change = std::array{250000, -100000, 125000, 500000}[random_.below(4)];
+            const std::int64_t change =
+                std::array{250000, -100000, 125000, 500000}[random_.below(4)];
             d.baseFee = std::max(Money(), d.baseFee + Money::fromUnits(change));
         }
         // Copies in steps of 2.50.
-        d.copyCosts = random_.percent(40) ? Money() : Money::fromUnits(25000 * random_.between(1, 16));
+        d.copyCosts =
+            random_.percent(40) ? Money() : Money::fromUnits(25000 * random_.between(1, 16));
     }
 
     void billOnStatement(Draft& d, Moment statementDay) {

@@ -109,12 +109,12 @@ OrderRecord pendingRecordOf(const OrderDraft& draft, const DateTime& now,
     const std::string enteredBy = enteredByName(logOnName);
     const std::string initials = userInitials(enteredBy);
     record.setText(OrderField::EnteredBy, enteredBy);
-    record.set(OrderField::BaseFee,
-               Field::ofMoney(
-                   feeOf(draft.typeFeeOverride, !draft.searchType.empty(), draft.typeListFee)));
-    record.set(OrderField::MuniFee,
-               Field::ofMoney(
-                   feeOf(draft.muniFeeOverride, !draft.muniSearch.empty(), draft.muniListFee)));
+    record.set(
+        OrderField::BaseFee,
+        Field::ofMoney(feeOf(draft.typeFeeOverride, !draft.searchType.empty(), draft.typeListFee)));
+    record.set(
+        OrderField::MuniFee,
+        Field::ofMoney(feeOf(draft.muniFeeOverride, !draft.muniSearch.empty(), draft.muniListFee)));
     std::string notes = draft.notesCache;
     if (!trimmed(draft.note).empty())
         notes += formatLogEntry(now, draft.note, initials);

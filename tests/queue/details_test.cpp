@@ -178,8 +178,10 @@ TEST(DetailsCommandsTest, FeesShowTwoDecimalsRoundedHalfAwayFromZero) {
         Field stored;
         const char* shown;
     } cases[] = {
-        {{FieldKind::Number, ".5"}, "0.50"},          {{FieldKind::Text, ""}, "0.00"},
-        {{FieldKind::Number, "10.005"}, "10.01"},     {{FieldKind::Number, "-2.25"}, "-2.25"},
+        {{FieldKind::Number, ".5"}, "0.50"},
+        {{FieldKind::Text, ""}, "0.00"},
+        {{FieldKind::Number, "10.005"}, "10.01"},
+        {{FieldKind::Number, "-2.25"}, "-2.25"},
         {{FieldKind::Number, "12345.675"}, "12345.68"},
     };
     for (const auto& c : cases) {
