@@ -125,8 +125,12 @@ QWidget* PendingQueue::buildGrid() {
         if (!rebuilding_)
             ShowOrderDetails();
     });
+    // From the keyboard the menu opens under the current row, brought into view first.
     addMenuShortcuts(grdOrder, [this] {
-        const QRect row = grdOrder->visualRect(grdOrder->currentIndex());
+        const QModelIndex current = grdOrder->currentIndex();
+        if (current.isValid())
+            grdOrder->scrollTo(current, QAbstractItemView::EnsureVisible);
+        const QRect row = grdOrder->visualRect(current);
         const QPoint at = row.isValid() ? row.bottomLeft() : QPoint(0, 0);
         popUpSelectionMenu(grdOrder->viewport()->mapToGlobal(at));
     });

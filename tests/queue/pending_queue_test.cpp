@@ -338,11 +338,24 @@ TEST_F(PendingQueueTest, RightClickAndTheMenuKeysOpenTheMenuAndKeepTheSelection)
     queue->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(queue.get()));
     grid()->setFocus();
-    for (const QKeySequence& keys :
-         {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
-        QTest::keySequence(grid(), keys);
-        EXPECT_TRUE(menu->isVisible()) << keys.toString().toStdString();
-        menu->hide();
+    // The current row is where the menu opens, scrolled into view when it was not.
+    const struct {
+        const char* name;
+        int scrollTo; // row put at the top first
+    } views[] = {{"current row in view", 0}, {"current row scrolled away", 60}};
+    for (const auto& v : views) {
+        grid()->scrollTo(queue->model().index(v.scrollTo, 0), QAbstractItemView::PositionAtTop);
+        for (const QKeySequence& keys :
+             {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
+            SCOPED_TRACE(std::string(v.name) + " " + keys.toString().toStdString());
+            QTest::keySequence(grid(), keys);
+            EXPECT_TRUE(menu->isVisible());
+            EXPECT_EQ(grid()->selectionModel()->selectedRows().size(), 3);
+            const QRect current = grid()->visualRect(grid()->currentIndex());
+            EXPECT_TRUE(grid()->viewport()->rect().contains(current));
+            EXPECT_EQ(menu->pos(), grid()->viewport()->mapToGlobal(current.bottomLeft()));
+            menu->hide();
+        }
     }
 }
 
