@@ -279,7 +279,6 @@ void DirectoryEditor::onBoxEdited(int box) {
                                         "file of its custom rates can be stored.\nThe "
                                         "characters past that were not taken.")
                              .arg(kMaxNameBytes));
-        edit->setFocus(Qt::OtherFocusReason);
     }
 }
 
