@@ -116,4 +116,10 @@ DetailsCommands detailsCommandsFor(const OrderRecord& order) {
     return c;
 }
 
+FeeSource feeSourceOf(const OrderRecord& order) {
+    const std::optional<DueDate> due = order.dueDate();
+    return {textOf(order, OrderField::FileNumber), order.text(OrderField::BaseFee),
+            order.text(OrderField::MuniFee), due && due->billedInAdvance};
+}
+
 } // namespace qm
