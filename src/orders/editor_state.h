@@ -2,6 +2,7 @@
 // What the order editor remembers beside its visible fields.
 
 #include <QString>
+#include <string>
 
 namespace qm {
 
@@ -16,6 +17,8 @@ struct EditorState {
     QString searcherChoice;
     QString recText;               // the directory row the attorney fields came from
     QString pulledFileNumber;      // the order pulled for editing
+    std::string reservedNumber;    // its number as stored, reserved until saved or deleted
+    std::string recoveryCopy;      // the path of its recovery copy
     bool splitLocked = false;      // a split order is being composed
     bool duplicateRefused = false; // the last save met a number in use ("DUP")
     enum class Pull { None, Loading, Editing } pull = Pull::None;
