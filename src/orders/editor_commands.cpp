@@ -174,7 +174,8 @@ void OrderEditor::saveFrom(bool byAssign) {
 
 void OrderEditor::Assign() {
     if (cmdAssign->text() != QStringLiteral("ASSIGN"))
-        return; // a notice is already on its way
+        return;                                          // a notice is already on its way
+    const QString searcher = cboSearcher->currentText(); // a refresh while saving may refill it
     if (cmdSave->isEnabled()) {
         saveFrom(true);
         QApplication::processEvents();
@@ -189,8 +190,8 @@ void OrderEditor::Assign() {
                         txtCurrOwner->text(), chosenText(cboType),  chosenText(cboMuni),
                         DTPicker1->date(),    txtMessg->text()};
     const SendResult result =
-        messenger_.SendMsg(this, cboSearcher->currentText(), QStringLiteral("SEARCH ORDER"),
-                           noticeBody(notice), MessageType::EmailWithTextCopy);
+        messenger_.SendMsg(this, searcher, QStringLiteral("SEARCH ORDER"), noticeBody(notice),
+                           MessageType::EmailWithTextCopy);
     italic.setItalic(false);
     cmdAssign->setFont(italic);
     cmdAssign->setText(QStringLiteral("ASSIGN"));
@@ -198,7 +199,7 @@ void OrderEditor::Assign() {
         context_.dialogs->message(
             this, QMessageBox::Warning, QStringLiteral("SEND ERROR"),
             QStringLiteral("The notice was not sent: \"%1\" is not in the searcher directory.")
-                .arg(cboSearcher->currentText()));
+                .arg(searcher));
     // The order is saved either way; a notice that did not go may be sent again.
     cmdAssign->setEnabled(!result.sent());
 }
