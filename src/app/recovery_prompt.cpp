@@ -57,7 +57,7 @@ class CopyOffer {
                              .arg(fromDisk(order.text(OrderField::FileNumber)));
         if (!taken.existing && taken.reservedBy)
             holder += QStringLiteral(": it is pulled for editing") +
-                      fromDisk(reservationHolderText(*taken.reservedBy));
+                      fromDisk(pulledByText(*taken.reservedBy));
         const QString offered = fromDisk(taken.fileNumber);
         const auto answer =
             ask(holder + QStringLiteral(".\nThe recovered order cannot go back under its "

@@ -161,7 +161,7 @@ void OrderEditor::saveFrom(bool byAssign) {
             QStringLiteral("File \"%1\" already exists").arg(fromDisk(request.draft.fileNumber));
         if (!existing && outcome->reservedBy)
             refusal += QStringLiteral(": it is pulled for editing") +
-                       fromDisk(reservationHolderText(*outcome->reservedBy));
+                       fromDisk(pulledByText(*outcome->reservedBy));
         context_.dialogs->message(this, QMessageBox::Critical, QStringLiteral("Pending Searches"),
                                   refusal);
         txtFileNumb->setFocus();

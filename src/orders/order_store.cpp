@@ -43,9 +43,9 @@ struct NumberScan {
     bool taken() const { return duplicate || reservedBy; }
 };
 
-// Who may use a reserved number: the holder saving back the order it pulled.
+// Who may use a reserved number: the puller saving back the order it pulled.
 struct ReservationUse {
-    Holder holder;
+    Puller puller;
     std::string releasing;
 };
 
@@ -85,7 +85,7 @@ Result<NumberScan> scanForNumber(const std::string& dataFolder, const std::strin
             scan.highest = std::max(scan.highest, generatedNumberOf(r.fileNumber));
         if (fileNumber.empty() || r.fileNumber != fileNumber || scan.reservedBy)
             continue;
-        if (!ownSkipped && r.fileNumber == use.releasing && r.holder == use.holder)
+        if (!ownSkipped && r.fileNumber == use.releasing && r.puller == use.puller)
             ownSkipped = true;
         else
             scan.reservedBy = std::move(r);
@@ -160,7 +160,7 @@ Result<SaveOutcome> saveOrder(const std::string& dataFolder, const SaveRequest& 
 
     SaveOutcome outcome;
     outcome.fileNumber = trimmed(request.draft.fileNumber);
-    const ReservationUse use{holderHere(request.logOnName), request.releasing};
+    const ReservationUse use{pullerHere(request.logOnName), request.releasing};
     auto scan = scanForNumber(dataFolder, outcome.fileNumber, use);
     if (!scan)
         return scan.error();
@@ -176,7 +176,7 @@ Result<SaveOutcome> saveOrder(const std::string& dataFolder, const SaveRequest& 
     outcome.saved = std::move(record);
     // The order is saved: a reservation left behind only keeps its number from reuse.
     if (!request.releasing.empty())
-        if (Status released = releaseNumber(*lock, request.releasing, use.holder); !released)
+        if (Status released = releaseNumber(*lock, request.releasing, use.puller); !released)
             outcome.notReleased = released.error();
     return outcome;
 }
@@ -215,8 +215,8 @@ Result<std::optional<PulledOrder>> pullOrder(const std::string& dataFolder,
     if (!copy)
         return copy.error();
     pulled.recoveryCopy = *copy;
-    const Holder holder = holderHere(logOnName);
-    if (Status reserved = reserveNumber(*lock, {fileNumber, holder, now}); !reserved) {
+    const Puller puller = pullerHere(logOnName);
+    if (Status reserved = reserveNumber(*lock, {fileNumber, puller, now}); !reserved) {
         (void)removeRecovery(pulled.recoveryCopy);
         return reserved.error();
     }
@@ -227,7 +227,7 @@ Result<std::optional<PulledOrder>> pullOrder(const std::string& dataFolder,
             kept.push_back(table->record(i));
     if (Status rewritten = rewriteOrderFile(*lock, OrderFile::Pending, kept); !rewritten) {
         // Still in Pending.fil: neither copy nor reservation may outlive the failed pull.
-        if (releaseNumber(*lock, fileNumber, holder))
+        if (releaseNumber(*lock, fileNumber, puller))
             (void)removeRecovery(pulled.recoveryCopy);
         return rewritten.error();
     }
@@ -236,7 +236,7 @@ Result<std::optional<PulledOrder>> pullOrder(const std::string& dataFolder,
 
 Status dropPulledOrder(const std::string& dataFolder, const std::string& fileNumber,
                        const std::string& logOnName, const std::string& recoveryCopy) {
-    if (Status released = releaseNumber(dataFolder, fileNumber, holderHere(logOnName)); !released)
+    if (Status released = releaseNumber(dataFolder, fileNumber, pullerHere(logOnName)); !released)
         return released;
     return removeRecovery(recoveryCopy);
 }
@@ -248,7 +248,7 @@ Result<RestoreOutcome> restoreRecovered(const std::string& dataFolder, const Ord
         return lock.error();
     RestoreOutcome outcome;
     const std::string number = pulled.text(OrderField::FileNumber);
-    const ReservationUse use{holderHere(logOnName), number};
+    const ReservationUse use{pullerHere(logOnName), number};
     auto scan = scanForNumber(dataFolder, number, use, true);
     if (!scan)
         return scan.error();
@@ -262,7 +262,7 @@ Result<RestoreOutcome> restoreRecovered(const std::string& dataFolder, const Ord
     }
     // Released first: a failed append keeps the copy for the next start, and a copy put back
     // twice cannot happen.
-    if (Status released = releaseNumber(*lock, number, use.holder); !released)
+    if (Status released = releaseNumber(*lock, number, use.puller); !released)
         return released.error();
     if (sameRecord) {
         outcome.kind = RestoreOutcome::Kind::AlreadyThere;

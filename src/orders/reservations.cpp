@@ -17,22 +17,22 @@ std::string pathIn(const std::string& dataFolder) {
 
 std::string encoded(const Reservation& r) {
     const std::array<Field, kFields> fields{Field::ofText(r.fileNumber),
-                                            Field::ofText(r.holder.logOnName),
-                                            Field::ofText(r.holder.host), Field::ofDate(r.since)};
+                                            Field::ofText(r.puller.logOnName),
+                                            Field::ofText(r.puller.host), Field::ofDate(r.since)};
     return encodeRecord(fields);
 }
 
 } // namespace
 
-Holder holderHere(const std::string& logOnName) {
+Puller pullerHere(const std::string& logOnName) {
     std::array<char, 256> host{};
     if (::gethostname(host.data(), host.size() - 1) != 0)
         host[0] = '\0';
     return {logOnName, host.data()};
 }
 
-std::string reservationHolderText(const Reservation& reservation) {
-    return " by " + reservation.holder.logOnName + " at " + reservation.holder.host + " since " +
+std::string pulledByText(const Reservation& reservation) {
+    return " by " + reservation.puller.logOnName + " at " + reservation.puller.host + " since " +
            formatDateLiteral(reservation.since);
 }
 
@@ -61,7 +61,7 @@ Status reserveNumber(const DataLock& lock, const Reservation& reservation) {
     return appendToFile(lock, pathIn(lock.dataFolder()), encoded(reservation));
 }
 
-Status releaseNumber(const DataLock& lock, const std::string& fileNumber, const Holder& holder) {
+Status releaseNumber(const DataLock& lock, const std::string& fileNumber, const Puller& puller) {
     const std::string path = pathIn(lock.dataFolder());
     auto bytes = readWholeFile(path);
     if (!bytes)
@@ -73,8 +73,8 @@ Status releaseNumber(const DataLock& lock, const std::string& fileNumber, const 
     bool released = false;
     for (size_t i = 0; i < table->size(); ++i) {
         const bool match = !released && table->field(i, 0).text == fileNumber &&
-                           table->field(i, 1).text == holder.logOnName &&
-                           table->field(i, 2).text == holder.host;
+                           table->field(i, 1).text == puller.logOnName &&
+                           table->field(i, 2).text == puller.host;
         if (match)
             released = true;
         else
@@ -86,11 +86,11 @@ Status releaseNumber(const DataLock& lock, const std::string& fileNumber, const 
 }
 
 Status releaseNumber(const std::string& dataFolder, const std::string& fileNumber,
-                     const Holder& holder) {
+                     const Puller& puller) {
     auto lock = DataLock::acquire(dataFolder);
     if (!lock)
         return lock.error();
-    return releaseNumber(*lock, fileNumber, holder);
+    return releaseNumber(*lock, fileNumber, puller);
 }
 
 } // namespace qm

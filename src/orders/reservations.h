@@ -16,33 +16,33 @@ namespace qm {
 inline constexpr const char* kReservationsFileName = "Reserved.dat";
 
 // Who holds a reservation: a user at a workstation.
-struct Holder {
+struct Puller {
     std::string logOnName;
     std::string host;
 
-    bool operator==(const Holder&) const = default;
+    bool operator==(const Puller&) const = default;
 };
 
 // The user at this workstation.
-Holder holderHere(const std::string& logOnName);
+Puller pullerHere(const std::string& logOnName);
 
 struct Reservation {
     std::string fileNumber;
-    Holder holder;
+    Puller puller;
     DateTime since;
 };
 
 // " by <user> at <host> since <yyyy-mm-dd hh:mm:ss>", for telling who holds a number.
-std::string reservationHolderText(const Reservation& reservation);
+std::string pulledByText(const Reservation& reservation);
 
 // The reservations of the folder in file order; a missing file holds none. Read under the lock.
 Result<std::vector<Reservation>> readReservations(const std::string& dataFolder);
 
 Status reserveNumber(const DataLock& lock, const Reservation& reservation);
-// Drops the first reservation of fileNumber by holder; none is fine.
-Status releaseNumber(const DataLock& lock, const std::string& fileNumber, const Holder& holder);
+// Drops the first reservation of fileNumber by puller; none is fine.
+Status releaseNumber(const DataLock& lock, const std::string& fileNumber, const Puller& puller);
 // The same, taking the lock.
 Status releaseNumber(const std::string& dataFolder, const std::string& fileNumber,
-                     const Holder& holder);
+                     const Puller& puller);
 
 } // namespace qm

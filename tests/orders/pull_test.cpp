@@ -50,7 +50,7 @@ TEST(OrderPull, TakesTheFirstRecordWithTheNumberAndKeepsItsCopyAndReservation) {
     EXPECT_EQ(contentOf(data.file("Pending.fil")),
               first.encode() + sameNumber.encode() + third.encode());
     EXPECT_EQ(readRecovery((*pulled)->recoveryCopy).value()->encode(), pulledOne.encode());
-    const std::string host = holderHere(kUser).host;
+    const std::string host = pullerHere(kUser).host;
     EXPECT_EQ(contentOf(data.file(kReservationsFileName)),
               "\"P2\",\"jo\",\"" + host + "\",#2026-12-08 09:30:00#\r\n");
 }
@@ -129,7 +129,7 @@ TEST(OrderPull, APulledNumberIsUsedForOtherProcessesUntilSavedBack) {
             const bool expected =
                 outcome && (c.saved ? !outcome->duplicate && outcome->fileNumber == c.saved
                                     : outcome->duplicate && outcome->reservedBy &&
-                                          outcome->reservedBy->holder.logOnName == kUser);
+                                          outcome->reservedBy->puller.logOnName == kUser);
             _exit(expected ? 0 : 1);
         }
         int status = 0;
@@ -222,7 +222,7 @@ TEST(OrderPull, ARecoveredOrderGoesBackUnderItsNumberOrTheNextOne) {
         {
             auto lock = DataLock::acquire(data.path());
             ASSERT_TRUE(lock);
-            ASSERT_TRUE(reserveNumber(*lock, {"QM00012", holderHere(kUser), kNow}));
+            ASSERT_TRUE(reserveNumber(*lock, {"QM00012", pullerHere(kUser), kNow}));
             if (c.otherPuller) {
                 ASSERT_TRUE(reserveNumber(*lock, {"QM00012", {c.otherPuller, "desk-9"}, kNow}));
             }
