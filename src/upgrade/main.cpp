@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <string>
 #include <unistd.h>
@@ -22,6 +23,8 @@ std::string vendorUrl() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Started detached, it may outlive whoever reads its output; a write there must not end it.
+    std::signal(SIGPIPE, SIG_IGN);
     QApplication app(argc, argv);
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i)

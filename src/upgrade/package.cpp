@@ -78,6 +78,10 @@ bool Package::open(const std::string& path, std::string& why) {
     int code = 0;
     zip_ = zip_open(path.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &code);
     if (zip_ == nullptr) {
+        if (code == ZIP_ER_EXISTS) {
+            why = "an entry is named twice";
+            return false;
+        }
         zip_error_t error;
         zip_error_init_with_code(&error, code);
         why = "not a sound zip archive: " + archiveError(&error);

@@ -45,9 +45,18 @@ std::string runPatch(const std::string& folder, const std::function<void()>& idl
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     std::string auto_ = "/auto";
     char* argv[] = {const_cast<char*>(patch.c_str()), auto_.data(), nullptr};
+    // The patch gets the default signal handling back (upmender ignores SIGPIPE).
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGPIPE);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
     pid_t child = 0;
-    const int spawned = ::posix_spawn(&child, patch.c_str(), &actions, nullptr, argv, environ);
+    const int spawned = ::posix_spawn(&child, patch.c_str(), &actions, &attributes, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
 
     std::string problem;
     if (spawned != 0) {
