@@ -75,9 +75,9 @@ bool fetchOnce(const std::string& url, const DownloadOptions& options, Transfer&
     char error[CURL_ERROR_SIZE] = {};
     curl_easy_setopt(c, CURLOPT_URL, url.c_str());
     curl_easy_setopt(c, CURLOPT_ERRORBUFFER, error);
-    // Each hop is checked against the address rule before it is made, so curl never follows.
+    // Redirects are followed by the caller, which checks each hop against the address rule
+    // (curl's own rule could not tell loopback from elsewhere).
     curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, secure ? "https" : "http");
-    curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "https");
     curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L);

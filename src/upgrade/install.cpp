@@ -119,7 +119,7 @@ bool Installer::stage(std::string& why) {
             return false;
         }
         bool ok = package_.extract(entry, fd, why);
-        if (ok && (::fchmod(fd, entry.mode & ~umask_) != 0 || ::fsync(fd) != 0)) {
+        if (ok && (::fchmod(fd, modeFor(entry)) != 0 || ::fsync(fd) != 0)) {
             why = failure("cannot write", target);
             ok = false;
         }
@@ -128,6 +128,15 @@ bool Installer::stage(std::string& why) {
             return false;
     }
     return true;
+}
+
+mode_t Installer::modeFor(const PackageEntry& entry) const {
+    // An archive made without Unix modes must not take the execute bit off a program it
+    // replaces.
+    struct stat info;
+    if (!entry.modeGiven && exists(folder_ + entry.path, info) && S_ISREG(info.st_mode))
+        return info.st_mode & 0777;
+    return entry.mode & ~umask_;
 }
 
 bool Installer::makeFolders(std::string& why) {

@@ -22,7 +22,8 @@ class Installer {
     // pass through a link of the program folder. Changes nothing.
     bool checkTargets(std::string& why) const;
     // Unpacks every file into a staging folder inside the program folder; the files get the
-    // time of unpacking and the package's modes less the umask.
+    // time of unpacking and the package's modes less the umask (without one in the package, the
+    // mode of the file replaced).
     bool stage(std::string& why);
     // Renames each staged file into place, keeping each replaced file aside. On any failure
     // every step is undone, so the old version stays whole; why then also tells whether the
@@ -42,6 +43,7 @@ class Installer {
         bool hadOld = false;
         bool placed = false;
     };
+    mode_t modeFor(const PackageEntry& entry) const;
     bool makeFolders(std::string& why);
     bool moveInto(const PackageEntry& entry, std::string& why);
     std::string undoAll();

@@ -144,6 +144,7 @@ bool Package::inspect(const PackageLimits& limits, std::string& why) {
             if (mode & (S_ISUID | S_ISGID))
                 return refuse("set-user or set-group id");
             entry.mode = mode & 0777;
+            entry.modeGiven = true;
         }
         if (entry.directory && entry.size != 0)
             return refuse("a folder with contents");

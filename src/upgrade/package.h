@@ -20,7 +20,8 @@ struct PackageEntry {
     zip_uint64_t index = 0;
     std::string path; // relative, "/"-separated, no trailing "/"
     bool directory = false;
-    mode_t mode = 0; // permission bits only
+    mode_t mode = 0;        // permission bits only
+    bool modeGiven = false; // the archive carries a Unix mode for it
     std::int64_t size = 0;
 };
 

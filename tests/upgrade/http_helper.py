@@ -6,12 +6,15 @@ Prints its port, then serves GET /<kind>/.../UPGRADE.exe:
   html/           an HTML page answered with 200
   cut/            200 with the package's full length, but only half of it, then closes
   stall/          200 with the package's full length, half of it, then nothing more
-  redirect/far/   302 to a plain-HTTP address off this machine
+  redirect/far/   302 to status/200/ over plain HTTP at 127.0.0.2, which the download's address
+                  rule refuses (it allows plain HTTP only to 127.0.0.1, localhost and ::1)
   redirect/home/  302 to status/200/ on this server
 Each requested path is appended to LOG.
 """
 import http.server
+import os
 import sys
+import threading
 import time
 
 PACKAGE = open(sys.argv[1], "rb").read()
@@ -51,14 +54,24 @@ class Handler(http.server.BaseHTTPRequestHandler):
             time.sleep(3600)
         elif kind == "redirect":
             port = self.server.server_address[1]
-            target = ("http://192.0.2.1/quillmark/UPGRADE.exe" if parts[1] == "far" else
-                      "http://127.0.0.1:%d/status/200/UPGRADE.exe" % port)
+            host = "127.0.0.2" if parts[1] == "far" else "127.0.0.1"
+            target = "http://%s:%d/status/200/UPGRADE.exe" % (host, port)
             self.answer(302, b"moved", extra=[("Location", target)])
         else:
             self.answer(404, b"no such behaviour")
 
 
+def end_with_parent():
+    sys.stdin.read()  # the test holds this pipe open while it runs
+    os._exit(0)
+
+
+threading.Thread(target=end_with_parent, daemon=True).start()
 server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
 server.daemon_threads = True
+# The same server at an address the download may not use: reaching it would succeed.
+refused = http.server.ThreadingHTTPServer(("127.0.0.2", server.server_address[1]), Handler)
+refused.daemon_threads = True
+threading.Thread(target=refused.serve_forever, daemon=True).start()
 print(server.server_address[1], flush=True)
 server.serve_forever()

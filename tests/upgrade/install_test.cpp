@@ -7,6 +7,12 @@
 namespace upm::test {
 namespace {
 
+mode_t modeOf(const QString& path) {
+    struct stat info {};
+    ::stat(QFile::encodeName(path).constData(), &info);
+    return info.st_mode & 0777;
+}
+
 class Install : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -61,6 +67,18 @@ TEST_F(Install, ARunningProgramKeepsRunningWhileItsFileIsReplaced) {
     EXPECT_EQ(running.state(), QProcess::Running);
     running.kill();
     running.waitForFinished();
+}
+
+TEST_F(Install, AFileWithoutAUnixModeKeepsTheModeOfTheFileItReplaces) {
+    ASSERT_TRUE(load({{"quillmark", "new program\n", 0}, {"readme.txt", "new\n", 0}}));
+    Installer installer(folder.toStdString(), package);
+    std::string why;
+    ASSERT_TRUE(installer.checkTargets(why) && installer.stage(why) && installer.install(why))
+        << why;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(modeOf(folder + "quillmark"), 0755u); // as the old version had it
+    EXPECT_EQ(modeOf(folder + "readme.txt"), 0644 & ~mask);
 }
 
 TEST_F(Install, AFileCannotReplaceAFolderNorTheReverse) {

@@ -205,7 +205,9 @@ TEST_F(UpgradeRun, BadDownloadsChangeNothing) {
         {"/Quillmark:cut", helperUrl(), "Cannot download CAB file"},
         {"/Quillmark:stall", helperUrl(), "Cannot download CAB file"},
         {"/Quillmark:redirect_far", helperUrl(), "Cannot download CAB file"},
-        {"/Quillmark:quillmark", "http://192.0.2.1", "Cannot download CAB file"},
+        // Plain HTTP to an address other than 127.0.0.1, localhost or ::1; served, but refused.
+        {"/Quillmark:status_200", QString(helperUrl()).replace("127.0.0.1", "127.0.0.2"),
+         "Cannot download CAB file"},
         // The helper speaks no TLS.
         {"/Quillmark:status_200", QString(helperUrl()).replace("http:", "https:"),
          "Cannot download CAB file"},
