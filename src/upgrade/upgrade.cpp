@@ -5,12 +5,27 @@
 #include "patch.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace upm {
 
 namespace {
+
+// A run that was killed leaves its download and staging folder behind; no other run can be
+// using them while this one holds the lock. A folder of set-aside files is kept: after a crash
+// halfway it holds the only copy of the old version.
+void removeLeftovers(const std::string& folder) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind(std::string(kWorkPrefix) + "-download.", 0) == 0 ||
+            name.rfind(std::string(kWorkPrefix) + "-staging.", 0) == 0)
+            fs::remove_all(entry.path(), error);
+    }
+}
 
 void note(const std::string& text) {
     std::fprintf(stderr, "upmender: %s\n", text.c_str());
@@ -86,6 +101,7 @@ int runUpgrade(const std::vector<std::string>& arguments, const UpgradeSettings&
                              : problem(why));
         return 1;
     }
+    removeLeftovers(settings.folder);
 
     ui.showWindow();
     ui.showStep(kDownloadingStep);

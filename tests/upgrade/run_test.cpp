@@ -86,6 +86,18 @@ TEST_F(UpgradeRun, APackageWithoutPatchSaysSo) {
     EXPECT_EQ(contentOf(folder + "quillmark"), "new program\n");
 }
 
+TEST_F(UpgradeRun, LeftoversOfAKilledRunAreRemovedButSetAsideFilesKept) {
+    QDir(folder).mkpath(".upmender-staging.AbC123/lib");
+    writeFile(folder + ".upmender-staging.AbC123/lib/x", "half unpacked");
+    writeFile(folder + ".upmender-download.XyZ789", "half downloaded");
+    QDir(folder).mkpath(".upmender-undo.Q1w2E3");
+    writeFile(folder + ".upmender-undo.Q1w2E3/quillmark", "the only old copy");
+    publish("plain", newVersion());
+    EXPECT_EQ(run("/Quillmark:plain", filesUrl()), 0);
+    EXPECT_EQ(QDir(folder).entryList({".upmender*"}, QDir::AllEntries | QDir::Hidden),
+              QStringList{".upmender-undo.Q1w2E3"});
+}
+
 TEST_F(UpgradeRun, TheServerPathNamesNestedFolders) {
     publish("a/b", newVersion());
     EXPECT_EQ(run("/Quillmark:a_b", filesUrl() + "/"), 0);
