@@ -98,6 +98,16 @@ TEST_F(UpgradeRun, LeftoversOfAKilledRunAreRemovedButSetAsideFilesKept) {
               QStringList{".upmender-undo.Q1w2E3"});
 }
 
+TEST_F(UpgradeRun, AFolderThatCannotBeChangedIsRefusedBeforeTheWindowShows) {
+    folder = "/proc/"; // not even root may create a file here
+    EXPECT_EQ(run("/Quillmark:quillmark", filesUrl()), 1);
+    EXPECT_FALSE(ui.shown);
+    EXPECT_TRUE(ui.steps.empty());
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].title, " Elevated Privileges Required");
+    EXPECT_EQ(ui.messages[0].icon, Icon::Critical);
+}
+
 TEST_F(UpgradeRun, TheServerPathNamesNestedFolders) {
     publish("a/b", newVersion());
     EXPECT_EQ(run("/Quillmark:a_b", filesUrl() + "/"), 0);
