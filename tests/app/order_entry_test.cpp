@@ -6,6 +6,7 @@
 #include "messenger.h"
 #include "order_editor.h"
 #include "order_store.h"
+#include "pending_queue.h"
 #include "smtp_server.h"
 #include "user.h"
 
@@ -57,7 +58,7 @@ class OrderEntryTest : public test::WindowFixture {
         start(kConfig);
         window->refreshNow();
         QApplication::setActiveWindow(window.get());
-        return *window->editor;
+        return window->editor();
     }
     // As a user picks an item: a service list is opened first, which fills it when empty.
     void choose(QComboBox* list, const QString& text) {
@@ -298,10 +299,10 @@ TEST_F(OrderEntryTest, EditPullsTheOrderAndSaveKeepsItsEntryTimeHistoryAndStar) 
                                        "order from the queue. \"OK\" to continue");
     EXPECT_EQ(file("Pending.fil"), other.encode());
     EXPECT_EQ(readRecovery(recoveryCopy()).value()->encode(), pulled.encode());
-    EXPECT_EQ(window->SSTab1->tabText(MainWindow::NewOrderTab), "EDIT ORDER : F-1");
-    EXPECT_EQ(window->SSTab1->currentIndex(), MainWindow::NewOrderTab);
-    EXPECT_FALSE(window->SSTab1->isTabEnabled(MainWindow::PendingTab));
-    EXPECT_FALSE(window->SSTab1->isTabEnabled(MainWindow::CompletedTab));
+    EXPECT_EQ(window->tabs()->tabText(MainWindow::NewOrderTab), "EDIT ORDER : F-1");
+    EXPECT_EQ(window->tabs()->currentIndex(), MainWindow::NewOrderTab);
+    EXPECT_FALSE(window->tabs()->isTabEnabled(MainWindow::PendingTab));
+    EXPECT_FALSE(window->tabs()->isTabEnabled(MainWindow::CompletedTab));
     EXPECT_EQ(e.txtFileNumb->text(), "F-1");
     EXPECT_EQ(e.txtPropAddr2->text(), "UNIT 2");
     EXPECT_EQ(e.cboTown->currentText(), "AGAWAM");
@@ -328,9 +329,9 @@ TEST_F(OrderEntryTest, EditPullsTheOrderAndSaveKeepsItsEntryTimeHistoryAndStar) 
     dialogs.clear();
     QTest::mouseClick(e.cmdClear, Qt::LeftButton);
     EXPECT_TRUE(dialogs.shown().empty());
-    EXPECT_EQ(window->SSTab1->tabText(MainWindow::NewOrderTab), "New Order");
-    EXPECT_TRUE(window->SSTab1->isTabEnabled(MainWindow::PendingTab));
-    EXPECT_EQ(window->SSTab1->currentIndex(), MainWindow::PendingTab);
+    EXPECT_EQ(window->tabs()->tabText(MainWindow::NewOrderTab), "New Order");
+    EXPECT_TRUE(window->tabs()->isTabEnabled(MainWindow::PendingTab));
+    EXPECT_EQ(window->tabs()->currentIndex(), MainWindow::PendingTab);
 }
 
 TEST_F(OrderEntryTest, AnotherSearcherLosesTheStar) {
@@ -432,8 +433,8 @@ TEST_F(OrderEntryTest, AnotherWorkstationsPullLeavesThisQueueItsSelection) {
     putOrders(OrderFile::Pending, {orderOf("F-1"), orderOf("F-2")});
     open();
     window->startRefresh();
-    window->SSTab1->setCurrentIndex(MainWindow::PendingTab);
-    QTableView* grid = window->grdOrder;
+    window->tabs()->setCurrentIndex(MainWindow::PendingTab);
+    QTableView* grid = window->queue().grdOrder;
     ASSERT_EQ(grid->model()->rowCount(), 2);
     const int keptRow = grid->model()->index(0, 2).data() == "F-2" ? 0 : 1;
     grid->selectRow(keptRow);
@@ -449,7 +450,7 @@ TEST_F(OrderEntryTest, AnotherWorkstationsPullLeavesThisQueueItsSelection) {
     for (int waited = 0; grid->model()->rowCount() != 1 && waited < 3000; waited += 50)
         QTest::qWait(50);
     ASSERT_EQ(grid->model()->rowCount(), 1);
-    EXPECT_EQ(window->SSTab1->tabText(MainWindow::PendingTab), "Pending Searches [1]");
+    EXPECT_EQ(window->tabs()->tabText(MainWindow::PendingTab), "Pending Searches [1]");
     EXPECT_EQ(window->context().selectedFileNumber, "F-2");
     ASSERT_EQ(grid->selectionModel()->selectedRows().size(), 1);
     EXPECT_EQ(grid->selectionModel()->selectedRows()[0].row(), 0);
