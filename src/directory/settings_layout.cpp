@@ -7,7 +7,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -18,7 +17,6 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
-#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -109,10 +107,11 @@ QWidget* settingsDirectoryColumn(SettingsPanel& p) {
         d->Text[n]->setFixedHeight(height);
     d->cboCarrier->setFixedHeight(height);
     d->List1->setMinimumHeight(4 * height);
-    // Box 7 shares its cell with the hidden carrier list, which takes the gap above it unless
-    // the spacing is fixed.
-    for (QGridLayout* fields : d->findChildren<QGridLayout*>())
-        fields->setVerticalSpacing(d->style()->pixelMetric(QStyle::PM_LayoutVerticalSpacing));
+    // The hidden list still counts in box 7's cell, or the grid drops the gap above that row
+    // and boxes 6 and 7 touch.
+    QSizePolicy carrier = d->cboCarrier->sizePolicy();
+    carrier.setRetainSizeWhenHidden(true);
+    d->cboCarrier->setSizePolicy(carrier);
     auto* layout = new QVBoxLayout;
     layout->addWidget(d, 1);
     auto* ok = new QHBoxLayout;

@@ -11,6 +11,7 @@
 #include "towns.h"
 #include "values.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -24,6 +25,7 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QTimer>
 
 namespace qm {
 
@@ -170,6 +172,9 @@ QWidget* SettingsPanel::buildDirectory() {
     connect(directory, &DirectoryEditor::customRatesLoad, this, &SettingsPanel::loadCustomRates);
     connect(directory, &DirectoryEditor::customRatesSave, this, &SettingsPanel::saveCustomRates);
     connect(directory, &DirectoryEditor::customCaptionCleared, lblCustom, &QLabel::clear);
+    // The carrier list takes box 7's place when that box is entered; it opens as it appears,
+    // so one click chooses a carrier.
+    directory->cboCarrier->installEventFilter(this);
     return settingsDirectoryColumn(*this);
 }
 
@@ -357,6 +362,17 @@ Status SettingsPanel::saveFeeSchedule() {
 bool SettingsPanel::eventFilter(QObject* watched, QEvent* e) {
     if (watched == grdService && e->type() == QEvent::KeyPress)
         return typeIntoServiceGrid(static_cast<QKeyEvent*>(e));
+    if (directory && watched == directory->cboCarrier) {
+        QComboBox* carrier = directory->cboCarrier;
+        if (e->type() == QEvent::Show)
+            QTimer::singleShot(0, carrier, [carrier] {
+                if (carrier->isVisible() && carrier->hasFocus())
+                    carrier->showPopup();
+            });
+        // Its own open list takes the focus; that is not leaving the box.
+        if (e->type() == QEvent::FocusOut && carrier->view()->isVisible())
+            return true;
+    }
     return QFrame::eventFilter(watched, e);
 }
 

@@ -407,5 +407,26 @@ TEST_F(MainWindowTest, EveryPastePathTurnsQuotesIntoApostrophes) {
     EXPECT_EQ(notes->toPlainText(), "say 'hi'");
 }
 
+TEST_F(MainWindowTest, ActivationLoadsAtOnceAndThenTheTimerRuns) {
+    MainWindow& w = start(kConfig);
+    EXPECT_TRUE(find<QLabel>("lblNow")->text().isEmpty());
+    QApplication::setActiveWindow(&w);
+    EXPECT_TRUE(find<QLabel>("lblNow")->text().startsWith("Monday, December 07, 2026"));
+    EXPECT_EQ(find<QComboBox>("cboTitleCo")->count(), 2);
+    EXPECT_EQ(find<QTableWidget>("grdService")->item(1, 0)->text(), "R.Full");
+    EXPECT_TRUE(w.refreshRunning());
+    EXPECT_TRUE(dialogs.shown().empty());
+}
+
+TEST_F(MainWindowTest, TheTabPagesAreNamedSoTheirControlsCanBeToldApart) {
+    MainWindow& w = start(kConfig);
+    const char* pages[] = {"tabNewOrder", "tabPending", "tabCompleted"};
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(w.tabs()->widget(i)->objectName(), pages[i]);
+    EXPECT_TRUE(w.tabs()->widget(0)->findChild<QLineEdit*>("txtFileNumb"));
+    EXPECT_TRUE(w.tabs()->widget(1)->findChild<QTableView*>("grdOrder"));
+    EXPECT_TRUE(w.tabs()->widget(2)->findChild<QComboBox*>("Combo1"));
+}
+
 } // namespace
 } // namespace qm

@@ -478,5 +478,53 @@ TEST_F(OrderEntryTest, ClosingTheWindowWithAPulledOrderAsksFirstAndKeepsTheCopy)
     EXPECT_EQ(readRecovery(recoveryCopy()).value()->encode(), pulled.encode());
 }
 
+// A question box runs a nested event loop in which the timer fires: those ticks must leave the
+// queue and the order the command is about alone, and the first free tick catches up.
+TEST_F(OrderEntryTest, TicksDuringACommandsQuestionRebuildNothingUntilItReturns) {
+    OrderRecord pulled = orderOf("F-1");
+    pulled.setText(OrderField::Town, "AGAWAM");
+    const struct {
+        const char* name;
+        bool clear; // CLEAR of a pulled order, else EDIT from the queue
+    } cases[] = {{"EDIT", false}, {"CLEAR", true}};
+    for (const auto& c : cases) {
+        putOrders(OrderFile::Pending, {pulled, orderOf("F-2")});
+        OrderEditor& e = open();
+        window->tabs()->setCurrentIndex(MainWindow::PendingTab);
+        QTableView* grid = window->queue().grdOrder;
+        if (c.clear) {
+            window->context().selectedFileNumber = "F-1";
+            ASSERT_TRUE(e.Edit(false)) << c.name;
+            window->refreshNow(); // the queue now shows F-2 alone
+        } else {
+            grid->selectRow(grid->model()->index(0, 2).data() == "F-1" ? 0 : 1);
+            ASSERT_EQ(window->context().selectedFileNumber, "F-1");
+        }
+        const int rowsBefore = grid->model()->rowCount();
+        int rowsDuring = -1;
+        dialogs.clear();
+        dialogs.setWhileOpen([&] {
+            // Another workstation adds an order while the question is open.
+            auto lock = DataLock::acquire(data);
+            ASSERT_TRUE(lock);
+            ASSERT_TRUE(appendOrder(*lock, orderOf("F-3")));
+            clock.advanceSeconds(1);
+            window->refreshNow();
+            rowsDuring = grid->model()->rowCount();
+        });
+        dialogs.queueAnswer(QMessageBox::Cancel);
+        QPushButton* command = c.clear ? e.cmdClear : window->queue().cmdEdit;
+        QTest::mouseClick(command, Qt::LeftButton);
+        dialogs.setWhileOpen(nullptr);
+        ASSERT_EQ(dialogs.shown().size(), 1u) << c.name;
+        EXPECT_EQ(rowsDuring, rowsBefore) << c.name;
+        EXPECT_EQ(c.clear ? e.txtFileNumb->text() : window->context().selectedFileNumber, "F-1")
+            << c.name;
+        window->refreshNow();
+        EXPECT_EQ(grid->model()->rowCount(), rowsBefore + 1) << c.name;
+        window.reset();
+    }
+}
+
 } // namespace
 } // namespace qm
