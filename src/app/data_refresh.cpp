@@ -1,6 +1,7 @@
 #include "data_refresh.h"
 
 #include "clock.h"
+#include "command_guard.h"
 #include "order.h"
 
 #include <cerrno>
@@ -88,8 +89,17 @@ Status DataRefresh::reloadServices(const std::string& dataFolder) {
 Status DataRefresh::tick(const std::string& dataFolder) {
     const QDateTime now = clock_.now();
     view_.showClockLine(formatClockLine(now));
-    tickClock_.advance(now.time());
+    // A command is between its click and its return, or a box shown by a tick runs the timer:
+    // the files wait for the first free tick, which also catches up on the daily events.
+    if (guard_.held() || ticking_)
+        return okStatus();
+    ticking_ = true;
+    Status checked = checkFiles(dataFolder, now);
+    ticking_ = false;
+    return checked;
+}
 
+Status DataRefresh::checkFiles(const std::string& dataFolder, const QDateTime& now) {
     struct ListReload {
         FileStamp& stamp;
         const char* file;
@@ -126,12 +136,14 @@ Status DataRefresh::tick(const std::string& dataFolder) {
         if (Status s = view_.rebuildCompletedList(); !s)
             return s;
     }
-    if (Status s = view_.runDailyEvents(tickClock_.seconds()); !s)
+    // Given once: a failing event is not given the same stretch again.
+    const QDateTime previous = lastCompleted_.value_or(now);
+    lastCompleted_ = now;
+    if (Status s = view_.runDailyEvents(previous, now); !s)
         return s;
     if (newDay) {
         view_.dayChanged(now.date());
         lastDay_ = now.date();
-        tickClock_.restartDay();
     }
     return okStatus();
 }

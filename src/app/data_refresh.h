@@ -1,6 +1,6 @@
 #pragma once
-// One tick of the one-second refresh: the clock line, the tick clock, and a reload of each list
-// whose data file changed since it was last filled.
+// One tick of the one-second refresh: the clock line, and a reload of each list whose data file
+// changed since it was last filled, unless a command is running.
 
 #include "directory_files.h"
 #include "refresh_logic.h"
@@ -13,6 +13,7 @@
 namespace qm {
 
 class Clock;
+class CommandGuard;
 
 // What the refresh fills; the main window implements it, tests use a recording double.
 class RefreshView {
@@ -27,22 +28,26 @@ class RefreshView {
     virtual void fillServiceGrid(const std::vector<ServiceEntry>& services) = 0;
     virtual Status rebuildPendingQueue() = 0;
     virtual Status rebuildCompletedList() = 0;
-    virtual Status runDailyEvents(int tickClock) = 0;
+    // Events whose daily moment lies after previousTick and not after now are due. On the
+    // first tick both are the present moment.
+    virtual Status runDailyEvents(const QDateTime& previousTick, const QDateTime& now) = 0;
     virtual void dayChanged(const QDate& today) = 0;
 };
 
 class DataRefresh {
   public:
-    DataRefresh(const Clock& clock, RefreshView& view) : clock_(clock), view_(view) {}
+    DataRefresh(const Clock& clock, const CommandGuard& guard, RefreshView& view)
+        : clock_(clock), guard_(guard), view_(view) {}
 
-    // Runs one tick over dataFolder. Stops at the first failure and returns it.
+    // Runs one tick over dataFolder. Stops at the first failure and returns it. While the
+    // guard is held, or inside another tick, only the clock line changes.
     Status tick(const std::string& dataFolder);
 
     // A new data folder: every list is filled again on the next tick.
     void forgetStamps();
-    int tickClock() const { return tickClock_.seconds(); }
 
   private:
+    Status checkFiles(const std::string& dataFolder, const QDateTime& now);
     // FileNotFound / PathNotFound when the file or its folder is missing.
     Result<bool> changed(FileStamp& stamp, const std::string& path);
     Status reloadTitleCompanies(const std::string& dataFolder);
@@ -51,8 +56,10 @@ class DataRefresh {
     Status reloadServices(const std::string& dataFolder);
 
     const Clock& clock_;
+    const CommandGuard& guard_;
     RefreshView& view_;
-    TickClock tickClock_;
+    bool ticking_ = false;
+    std::optional<QDateTime> lastCompleted_; // the moment the daily events were last given
     std::optional<QDate> lastDay_;
     FileStamp companies_, attorneys_, searchers_, services_, pending_, completed_;
 };

@@ -4,6 +4,7 @@
 #include "clock.h"
 #include "dialogs.h"
 #include "launcher.h"
+#include "lock_wait.h"
 #include "main_window.h"
 #include "printer.h"
 #include "recovery_prompt.h"
@@ -86,6 +87,10 @@ int main(int argc, char** argv) {
     if (qm::Status offered = qm::offerRecoveredOrder(context, nullptr); !offered)
         dialogs.message(nullptr, QMessageBox::Critical, qm::kProgramTitle,
                         QString::fromStdString(offered.error().describe()));
+    qm::LockWaitIndicator lockWait(dialogs, &window);
+    // TODO(lead): report the lock's waits once storage offers the observer:
+    // qm::setLockWaitObserver([&lockWait](auto waited, const std::string& holder) {
+    //     lockWait.waiting(waited, holder); });
     QObject::connect(&instance, &qm::SingleInstance::restoreRequested, &window,
                      &qm::MainWindow::restoreFromAnotherCopy);
     window.show();

@@ -5,7 +5,6 @@
 
 #include <QLocale>
 #include <algorithm>
-#include <cmath>
 
 namespace qm {
 
@@ -69,11 +68,17 @@ bool FileStamp::changedTo(const QDateTime& modified) {
     return true;
 }
 
-int TickClock::advance(const QTime& now) {
-    seconds_ += 1;
-    if (seconds_ == 1)
-        seconds_ = static_cast<int>(std::lround(now.msecsSinceStartOfDay() / 1000.0));
-    return seconds_;
+bool dailyMomentCrossed(const QDateTime& previousTick, const QDateTime& now, QTime moment) {
+    if (now <= previousTick)
+        return false;
+    if (previousTick.daysTo(now) >= 2)
+        return true;
+    for (QDate day = previousTick.date(); day <= now.date(); day = day.addDays(1)) {
+        const QDateTime at(day, moment);
+        if (previousTick < at && at <= now)
+            return true;
+    }
+    return false;
 }
 
 QString windowTitleFor(const QString& currentCaption, const QString& companyName) {

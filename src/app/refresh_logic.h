@@ -44,17 +44,9 @@ class FileStamp {
     std::optional<QDateTime> stamp_;
 };
 
-// Seconds since midnight as counted by ticks; set from the clock on the first tick of a day.
-class TickClock {
-  public:
-    // Adds one; on the first tick (and the first after a date change) takes the real time.
-    int advance(const QTime& now);
-    void restartDay() { seconds_ = 0; }
-    int seconds() const { return seconds_; }
-
-  private:
-    int seconds_ = 0;
-};
+// A daily moment (03:00, 08:00) fell after the previous completed tick and not after now; a
+// stretch of a day or more holds every moment.
+bool dailyMomentCrossed(const QDateTime& previousTick, const QDateTime& now, QTime moment);
 
 // The designed caption's first 52 characters, "  -  " and the company name in upper case.
 QString windowTitleFor(const QString& currentCaption, const QString& companyName);

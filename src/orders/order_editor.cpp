@@ -236,9 +236,14 @@ void OrderEditor::connectControls() {
         w->installEventFilter(this);
     for (int i = 3; i <= 8; ++i)
         txtCust[i]->installEventFilter(this);
-    connect(cmdSave, &QPushButton::clicked, this, &OrderEditor::Save);
-    connect(cmdAssign, &QPushButton::clicked, this, &OrderEditor::Assign);
-    connect(cmdClear, &QPushButton::clicked, this, &OrderEditor::Clear);
+    // Each command holds the guard from the click until it returns, its questions included.
+    for (auto [button, command] :
+         {std::pair{cmdSave, &OrderEditor::Save}, std::pair{cmdAssign, &OrderEditor::Assign},
+          std::pair{cmdClear, &OrderEditor::Clear}})
+        connect(button, &QPushButton::clicked, this, [this, command] {
+            const auto held = context_.commandGuard.hold();
+            (this->*command)();
+        });
 }
 
 bool OrderEditor::eventFilter(QObject* watched, QEvent* event) {

@@ -1,6 +1,7 @@
 #pragma once
 // Values shared by the screens of the main window, owned by it and handed to each screen.
 
+#include "command_guard.h"
 #include "config.h"
 
 #include <QColor>
@@ -24,6 +25,8 @@ struct AppContext {
     Dialogs* dialogs = nullptr;
     ProgramLauncher* launcher = nullptr;
     PrinterService* printer = nullptr;
+    // Held by every command that changes data, from its click until it returns.
+    CommandGuard commandGuard;
 
     const std::string& dataFolder() const { return settings.dataFolder; }
 };

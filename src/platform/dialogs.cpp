@@ -30,9 +30,53 @@ QMessageBox::StandardButton WidgetDialogs::ask(QWidget* parent, QMessageBox::Ico
     return static_cast<QMessageBox::StandardButton>(result);
 }
 
+NoticeId WidgetDialogs::notice(QWidget* parent, QMessageBox::Icon icon, const QString& title,
+                               const QString& text) {
+    auto* box = new QMessageBox(icon, title, text, QMessageBox::Ok, parent);
+    box->setObjectName(kBoxName);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
+    // Notices the user closed leave no entries behind.
+    std::erase_if(notices_, [](const auto& entry) { return entry.second.isNull(); });
+    notices_[++lastNotice_] = box;
+    return lastNotice_;
+}
+
+void WidgetDialogs::closeNotice(NoticeId id) {
+    const auto found = notices_.find(id);
+    if (found == notices_.end())
+        return;
+    if (QMessageBox* box = found->second)
+        box->close();
+    notices_.erase(found);
+}
+
 void ScriptedDialogs::message(QWidget*, QMessageBox::Icon icon, const QString& title,
                               const QString& text) {
     shown_.push_back({icon, title, text});
+    runWhileOpen();
+}
+
+void ScriptedDialogs::runWhileOpen() {
+    // One level only: a box shown from inside whileOpen does not run it again.
+    if (!whileOpen_ || insideWhileOpen_)
+        return;
+    insideWhileOpen_ = true;
+    whileOpen_();
+    insideWhileOpen_ = false;
+}
+
+NoticeId ScriptedDialogs::notice(QWidget*, QMessageBox::Icon icon, const QString& title,
+                                 const QString& text) {
+    notices_.push_back({{icon, title, text}, ++lastNotice_, true});
+    return lastNotice_;
+}
+
+void ScriptedDialogs::closeNotice(NoticeId id) {
+    for (Notice& shown : notices_)
+        if (shown.id == id)
+            shown.open = false;
 }
 
 QMessageBox::StandardButton ScriptedDialogs::ask(QWidget*, QMessageBox::Icon icon,
@@ -40,6 +84,7 @@ QMessageBox::StandardButton ScriptedDialogs::ask(QWidget*, QMessageBox::Icon ico
                                                  QMessageBox::StandardButtons,
                                                  QMessageBox::StandardButton defaultButton) {
     shown_.push_back({icon, title, text});
+    runWhileOpen();
     if (answers_.empty()) {
         return defaultButton;
     }

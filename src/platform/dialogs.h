@@ -1,9 +1,12 @@
 #pragma once
-// Every modal message and question goes through here, so tests can answer without a person.
+// Every message and question goes through here, so tests can answer without a person.
 
 #include <QMessageBox>
+#include <QPointer>
 #include <QString>
 #include <deque>
+#include <functional>
+#include <map>
 #include <vector>
 
 namespace qm {
@@ -13,6 +16,9 @@ struct ShownMessage {
     QString title;
     QString text;
 };
+
+// Names one notice, so the program can take it away again when what it reports is over.
+using NoticeId = int;
 
 class Dialogs {
   public:
@@ -25,6 +31,12 @@ class Dialogs {
                                             const QString& title, const QString& text,
                                             QMessageBox::StandardButtons buttons,
                                             QMessageBox::StandardButton defaultButton) = 0;
+    // A notice shown without waiting for it: the program goes on at once, and the user
+    // closes it whenever they look, or the program does with closeNotice.
+    virtual NoticeId notice(QWidget* parent, QMessageBox::Icon icon, const QString& title,
+                            const QString& text) = 0;
+    // Closes a notice still shown; one the user closed already is left alone.
+    virtual void closeNotice(NoticeId id) = 0;
 };
 
 // Real message boxes, modal, with the exact title and text.
@@ -35,6 +47,13 @@ class WidgetDialogs final : public Dialogs {
     QMessageBox::StandardButton ask(QWidget* parent, QMessageBox::Icon icon, const QString& title,
                                     const QString& text, QMessageBox::StandardButtons buttons,
                                     QMessageBox::StandardButton defaultButton) override;
+    NoticeId notice(QWidget* parent, QMessageBox::Icon icon, const QString& title,
+                    const QString& text) override;
+    void closeNotice(NoticeId id) override;
+
+  private:
+    std::map<NoticeId, QPointer<QMessageBox>> notices_;
+    NoticeId lastNotice_ = 0;
 };
 
 // Records what would have been shown and gives queued answers (the default button when none).
@@ -46,12 +65,35 @@ class ScriptedDialogs final : public Dialogs {
                                     const QString& text, QMessageBox::StandardButtons buttons,
                                     QMessageBox::StandardButton defaultButton) override;
 
+    NoticeId notice(QWidget* parent, QMessageBox::Icon icon, const QString& title,
+                    const QString& text) override;
+    void closeNotice(NoticeId id) override;
+
+    struct Notice {
+        ShownMessage message;
+        NoticeId id = 0;
+        bool open = true;
+    };
+
     void queueAnswer(QMessageBox::StandardButton answer) { answers_.push_back(answer); }
+    // Runs while each box or question is "open", as the nested event loop of a real box would
+    // run timers and other events.
+    void setWhileOpen(std::function<void()> whileOpen) { whileOpen_ = std::move(whileOpen); }
+    // Modal boxes and questions; notices are kept apart.
     const std::vector<ShownMessage>& shown() const { return shown_; }
-    void clear() { shown_.clear(); }
+    const std::vector<Notice>& notices() const { return notices_; }
+    void clear() {
+        shown_.clear();
+        notices_.clear();
+    }
 
   private:
     std::vector<ShownMessage> shown_;
+    std::vector<Notice> notices_;
+    std::function<void()> whileOpen_;
+    bool insideWhileOpen_ = false;
+    NoticeId lastNotice_ = 0;
+    void runWhileOpen();
     std::deque<QMessageBox::StandardButton> answers_;
 };
 

@@ -1,8 +1,10 @@
 #include "clock.h"
+#include "command_guard.h"
 #include "data_refresh.h"
 #include "files.h"
 
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <utime.h>
@@ -31,14 +33,16 @@ class RecordingView : public RefreshView {
     void fillServiceGrid(const std::vector<ServiceEntry>& s) override { services = s; }
     Status rebuildPendingQueue() override {
         ++pendingRebuilds;
+        if (duringRebuild)
+            duringRebuild();
         return okStatus();
     }
     Status rebuildCompletedList() override {
         ++completedRebuilds;
         return okStatus();
     }
-    Status runDailyEvents(int tick) override {
-        lastTickClock = tick;
+    Status runDailyEvents(const QDateTime& previousTick, const QDateTime& now) override {
+        stretches.emplace_back(previousTick, now);
         return okStatus();
     }
     void dayChanged(const QDate& today) override { days.push_back(today); }
@@ -47,8 +51,10 @@ class RecordingView : public RefreshView {
     QStringList titleCompanies, attorneys, searchers;
     int titleSelected = -2, searcherSelected = -2, titleFills = 0, attorneyFills = 0;
     std::vector<ServiceEntry> services;
-    int pendingRebuilds = 0, completedRebuilds = 0, lastTickClock = -1;
+    int pendingRebuilds = 0, completedRebuilds = 0;
+    std::vector<std::pair<QDateTime, QDateTime>> stretches; // given to the daily events
     std::vector<QDate> days;
+    std::function<void()> duringRebuild;
 };
 
 class DataRefreshTest : public ::testing::Test {
@@ -77,7 +83,8 @@ class DataRefreshTest : public ::testing::Test {
     long writes = 0;
     ManualClock clock{QDateTime(QDate(2026, 12, 7), QTime(9, 0))};
     RecordingView view;
-    DataRefresh refresh{clock, view};
+    CommandGuard guard;
+    DataRefresh refresh{clock, guard, view};
 };
 
 TEST_F(DataRefreshTest, FirstTickLoadsEverythingAndLaterTicksOnlyWhatChanged) {
@@ -91,16 +98,15 @@ TEST_F(DataRefreshTest, FirstTickLoadsEverythingAndLaterTicksOnlyWhatChanged) {
     EXPECT_EQ(view.pendingRebuilds, 1);
     EXPECT_EQ(view.completedRebuilds, 1);
     EXPECT_EQ(view.days, std::vector<QDate>{QDate(2026, 12, 7)});
-    EXPECT_EQ(view.lastTickClock, 9 * 3600);
+    const QDateTime nine(QDate(2026, 12, 7), QTime(9, 0));
+    ASSERT_EQ(view.stretches.size(), 1u);
+    EXPECT_EQ(view.stretches[0], std::pair(nine, nine)); // nothing before the first tick
 
     clock.advanceSeconds(1);
     ASSERT_TRUE(refresh.tick(folder));
     EXPECT_EQ(view.titleFills, 1);
     EXPECT_EQ(view.pendingRebuilds, 1);
-    EXPECT_EQ(view.lastTickClock, 9 * 3600 + 1); // taken from the clock again after the day change
-    clock.advanceSeconds(1);
-    ASSERT_TRUE(refresh.tick(folder));
-    EXPECT_EQ(view.lastTickClock, 9 * 3600 + 2);
+    EXPECT_EQ(view.stretches.back(), std::pair(nine, nine.addSecs(1)));
 
     // Another workstation adds a title company; the choice made here stays.
     view.titleChoice = "Bay Title - Boston";
@@ -155,6 +161,79 @@ TEST_F(DataRefreshTest, ABrokenFileIsNoDataAccessError) {
     EXPECT_FALSE(isDataAccessError(s.error()));
     // The stamp was stored first: the same broken file is not read again on every tick.
     EXPECT_TRUE(refresh.tick(folder));
+}
+
+TEST_F(DataRefreshTest, WhileTheGuardIsHeldTicksOnlyShowTheClockAndTheFirstFreeTickCatchesUp) {
+    ASSERT_TRUE(refresh.tick(folder));
+    {
+        const auto held = guard.hold();
+        const auto nested = guard.hold(); // a command inside a command
+        write("Companies.lst", "Acme _ 1 St _  _ Lee, MA _  _ f _ e _ \r\n");
+        write("Pending.fil", "");
+        clock.set(QDateTime(QDate(2026, 12, 8), QTime(0, 0, 5))); // past midnight, too
+        ASSERT_TRUE(refresh.tick(folder));
+        EXPECT_EQ(view.clockLine, "Tuesday, December 08, 2026 - 12:00 AM");
+        EXPECT_EQ(view.titleFills, 1);
+        EXPECT_EQ(view.pendingRebuilds, 1);
+        EXPECT_EQ(view.days.size(), 1u);
+    }
+    // A missing folder is not even looked at while held.
+    {
+        const auto held = guard.hold();
+        EXPECT_TRUE(refresh.tick(folder + "nowhere/"));
+    }
+    clock.advanceSeconds(1);
+    ASSERT_TRUE(refresh.tick(folder));
+    EXPECT_EQ(view.titleFills, 2);
+    EXPECT_EQ(view.titleCompanies, (QStringList{kTitleCompanyPlaceholder, "Acme - Lee"}));
+    EXPECT_EQ(view.pendingRebuilds, 2);
+    EXPECT_EQ(view.days.back(), QDate(2026, 12, 8));
+}
+
+TEST_F(DataRefreshTest, ATickInsideATickOnlyShowsTheClock) {
+    ASSERT_TRUE(refresh.tick(folder));
+    write("Pending.fil", "");
+    int innerTicks = 0;
+    view.duringRebuild = [&] {
+        // A box shown during the rebuild runs the timer.
+        write("Companies.lst", "Acme _ 1 St _  _ Lee, MA _  _ f _ e _ \r\n");
+        clock.advanceSeconds(1);
+        EXPECT_TRUE(refresh.tick(folder));
+        ++innerTicks;
+    };
+    clock.advanceSeconds(1);
+    ASSERT_TRUE(refresh.tick(folder));
+    view.duringRebuild = nullptr;
+    EXPECT_EQ(innerTicks, 1);
+    EXPECT_EQ(view.pendingRebuilds, 2);
+    EXPECT_EQ(view.titleFills, 1);
+    EXPECT_EQ(view.stretches.size(), 2u);
+    ASSERT_TRUE(refresh.tick(folder));
+    EXPECT_EQ(view.titleFills, 2);
+}
+
+TEST_F(DataRefreshTest, ADailyMomentCrossedWhileHeldIsGivenOnceAtTheFirstFreeTick) {
+    const QTime eight(8, 0);
+    clock.set(QDateTime(QDate(2026, 12, 7), QTime(7, 59, 58)));
+    ASSERT_TRUE(refresh.tick(folder));
+    {
+        const auto held = guard.hold();
+        for (int i = 0; i < 4; ++i) { // 07:59:59 to 08:00:02, a question open
+            clock.advanceSeconds(1);
+            ASSERT_TRUE(refresh.tick(folder));
+        }
+    }
+    for (int i = 0; i < 3; ++i) {
+        clock.advanceSeconds(1);
+        ASSERT_TRUE(refresh.tick(folder));
+    }
+    int deliveries = 0;
+    for (const auto& [previous, now] : view.stretches)
+        deliveries += dailyMomentCrossed(previous, now, eight) ? 1 : 0;
+    EXPECT_EQ(deliveries, 1);
+    ASSERT_EQ(view.stretches.size(), 4u);
+    EXPECT_EQ(view.stretches[1].first.time(), QTime(7, 59, 58));
+    EXPECT_EQ(view.stretches[1].second.time(), QTime(8, 0, 3));
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 #include "directory_editor.h"
 #include "files.h"
 #include "main_window.h"
+#include "order_editor.h"
+#include "settings_panel.h"
 #include "smtp_server.h"
 #include "startup.h"
 #include "window_fixture.h"
@@ -44,17 +46,17 @@ TEST_F(MainWindowTest, StartUpAppliesTheSettings) {
     MainWindow& w = start(kConfig);
     EXPECT_EQ(w.windowTitle(),
               "Quillmark - v 1.30 - Search Order Management Console  -  NORTH ABSTRACT LLC");
-    EXPECT_EQ(w.cboState->currentText(), "Massachusetts");
-    EXPECT_TRUE(w.chkAuto->isChecked());
-    EXPECT_EQ(w.txtDBasePath->text(), QString::fromStdString(data));
+    EXPECT_EQ(find<QComboBox>("cboState")->currentText(), "Massachusetts");
+    EXPECT_TRUE(find<QCheckBox>("chkAuto")->isChecked());
+    EXPECT_EQ(find<QLineEdit>("txtDBasePath")->text(), QString::fromStdString(data));
     EXPECT_TRUE(QFileInfo(QString::fromStdString(data + "customrates")).isDir());
     EXPECT_TRUE(dialogs.shown().empty());
 }
 
 TEST_F(MainWindowTest, NoConfigChoosesTheFirstStateAndAMissingFolderEndsStartUp) {
     start();
-    EXPECT_EQ(window->cboState->currentIndex(), 0);
-    EXPECT_EQ(window->txtDBasePath->text(), QString::fromStdString(data));
+    EXPECT_EQ(find<QComboBox>("cboState")->currentIndex(), 0);
+    EXPECT_EQ(find<QLineEdit>("txtDBasePath")->text(), QString::fromStdString(data));
 
     ASSERT_TRUE(writeWholeFile(program + "config.txt",
                                std::string(kConfig).replace(std::string(kConfig).find("\"\"\r\n"),
@@ -96,7 +98,7 @@ TEST_F(MainWindowTest, StoredSliderPositionsRunTheirHandlersOnlyWhenNotZero) {
         if (c.face.isValid()) {
             EXPECT_EQ(w.palette().color(QPalette::Window), c.face) << c.record3;
         }
-        EXPECT_EQ(w.Slider1->value(), std::stoi(c.record3));
+        EXPECT_EQ(find<QSlider>("Slider1")->value(), std::stoi(c.record3));
         EXPECT_EQ(context.zoomFactor != 1.0, c.zoomed) << c.record3;
         EXPECT_EQ(designed == w.size(), !c.zoomed) << c.record3;
         context.zoomFactor = 1.0;
@@ -106,68 +108,67 @@ TEST_F(MainWindowTest, StoredSliderPositionsRunTheirHandlersOnlyWhenNotZero) {
 TEST_F(MainWindowTest, TicksFillThePickListsAndKeepTheChoice) {
     MainWindow& w = start(kConfig);
     w.refreshNow();
-    EXPECT_EQ(w.cboTitleCo->count(), 2);
-    EXPECT_EQ(w.cboTitleCo->currentIndex(), 0);
-    EXPECT_EQ(w.cboSearcher->itemText(1), "Tom Reed");
-    EXPECT_EQ(w.DTPicker1->date(), QDate(2026, 12, 7));
-    EXPECT_TRUE(w.lblNow->text().startsWith("Monday, December 07, 2026"));
-    EXPECT_EQ(w.grdService->item(0, 0)->text(), "Service Code");
-    EXPECT_EQ(w.grdService->item(0, 0)->textAlignment(), Qt::AlignCenter);
-    EXPECT_EQ(w.grdService->item(2, 1)->text(), ".50");
+    EXPECT_EQ(find<QComboBox>("cboTitleCo")->count(), 2);
+    EXPECT_EQ(find<QComboBox>("cboTitleCo")->currentIndex(), 0);
+    EXPECT_EQ(find<QComboBox>("cboSearcher")->itemText(1), "Tom Reed");
+    EXPECT_EQ(find<QDateEdit>("DTPicker1")->date(), QDate(2026, 12, 7));
+    EXPECT_TRUE(find<QLabel>("lblNow")->text().startsWith("Monday, December 07, 2026"));
+    EXPECT_EQ(find<QTableWidget>("grdService")->item(0, 0)->text(), "Service Code");
+    EXPECT_EQ(find<QTableWidget>("grdService")->item(0, 0)->textAlignment(), Qt::AlignCenter);
+    EXPECT_EQ(find<QTableWidget>("grdService")->item(2, 1)->text(), ".50");
 
-    w.cboTitleCo->setCurrentIndex(1);
-    emit w.cboTitleCo->activated(1);
-    w.cboCustomer->setCurrentIndex(1);
+    find<QComboBox>("cboTitleCo")->setCurrentIndex(1);
+    emit find<QComboBox>("cboTitleCo")->activated(1);
+    find<QComboBox>("cboCustomer")->setCurrentIndex(1);
     put("Companies.lst", "Bay Title _ 2 Bay Rd _  _ Boston, MA _  _ f _ e _ \r\n"
                          "Acme _ 1 St _  _ Lee, MA _  _ f _ e _ \r\n");
     put("Attorneys.lst", "Baker & Lane _ Ann Cole _ 1 A St _  _ Lee, MA _  _ f _ e\r\n"
                          "Cole _ Cole _ 1 A St _  _ Lee, MA _  _ f _ e\r\n");
     w.refreshNow();
-    EXPECT_EQ(w.cboTitleCo->currentText(), "Bay Title - Boston");
-    EXPECT_EQ(w.cboTitleCo->itemText(1), "Acme - Lee");
-    EXPECT_EQ(w.cboCustomer->currentIndex(), 0);
-    EXPECT_EQ(w.cboCustomer->count(), 3);
+    EXPECT_EQ(find<QComboBox>("cboTitleCo")->currentText(), "Bay Title - Boston");
+    EXPECT_EQ(find<QComboBox>("cboTitleCo")->itemText(1), "Acme - Lee");
+    EXPECT_EQ(find<QComboBox>("cboCustomer")->currentIndex(), 0);
+    EXPECT_EQ(find<QComboBox>("cboCustomer")->count(), 3);
 }
 
 TEST_F(MainWindowTest, AMissingDataFileOpensTheSettingsWithThePathSelected) {
     ::unlink((data + "Companies.lst").c_str());
     MainWindow& w = start(kConfig);
-    QApplication::setActiveWindow(&w);
-    w.startRefresh();
-    w.refreshNow();
+    QApplication::setActiveWindow(&w); // the first load runs at once
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].title, "DATA ACCESS ERROR");
     EXPECT_EQ(dialogs.shown()[0].icon, QMessageBox::Critical);
     EXPECT_TRUE(dialogs.shown()[0].text.endsWith("Companies.lst"));
     EXPECT_FALSE(w.refreshRunning());
-    EXPECT_TRUE(w.Frame1->isVisible());
-    EXPECT_FALSE(w.SSTab1->isVisible());
-    EXPECT_TRUE(w.txtDBasePath->hasFocus());
-    EXPECT_EQ(w.txtDBasePath->selectedText(), w.txtDBasePath->text());
+    EXPECT_TRUE(find<QWidget>("Frame1")->isVisible());
+    EXPECT_FALSE(find<QTabWidget>("SSTab1")->isVisible());
+    EXPECT_TRUE(find<QLineEdit>("txtDBasePath")->hasFocus());
+    EXPECT_EQ(find<QLineEdit>("txtDBasePath")->selectedText(),
+              find<QLineEdit>("txtDBasePath")->text());
 
     // Becoming active again does not restart the timer; saving the settings does.
     QEvent activate(QEvent::WindowActivate);
     QApplication::sendEvent(&w, &activate);
     EXPECT_FALSE(w.refreshRunning());
     put("Companies.lst", "");
-    QTest::mouseClick(w.cmdDefaults, Qt::LeftButton);
+    QTest::mouseClick(find<QPushButton>("cmdDefaults"), Qt::LeftButton);
     EXPECT_TRUE(w.refreshRunning());
-    EXPECT_TRUE(w.SSTab1->isVisible());
-    EXPECT_FALSE(w.Frame1->isVisible());
+    EXPECT_TRUE(find<QTabWidget>("SSTab1")->isVisible());
+    EXPECT_FALSE(find<QWidget>("Frame1")->isVisible());
     EXPECT_TRUE(fileExists(program + "config.txt"));
 }
 
 TEST_F(MainWindowTest, SettingsOpenByDoubleClickAndSaveWithoutRepeatingTheSuffix) {
     MainWindow& w = start(kConfig);
-    QTest::mouseDClick(w.lblDefaults, Qt::LeftButton);
-    EXPECT_TRUE(w.Frame1->isVisible());
-    EXPECT_FALSE(w.lblDefaults->isVisible());
-    w.txtCoName->setText("Bay Search");
-    w.txtDBasePath->setText(QString::fromStdString("  " + program + "data"));
-    QTest::mouseClick(w.cmdDefaults, Qt::LeftButton);
+    QTest::mouseDClick(find<QLabel>("lblDefaults"), Qt::LeftButton);
+    EXPECT_TRUE(find<QWidget>("Frame1")->isVisible());
+    EXPECT_FALSE(find<QLabel>("lblDefaults")->isVisible());
+    find<QLineEdit>("txtCoName")->setText("Bay Search");
+    find<QLineEdit>("txtDBasePath")->setText(QString::fromStdString("  " + program + "data"));
+    QTest::mouseClick(find<QPushButton>("cmdDefaults"), Qt::LeftButton);
     EXPECT_EQ(w.windowTitle(),
               "Quillmark - v 1.30 - Search Order Management Console  -  BAY SEARCH");
-    EXPECT_EQ(w.txtDBasePath->text(), QString::fromStdString(data));
+    EXPECT_EQ(find<QLineEdit>("txtDBasePath")->text(), QString::fromStdString(data));
     auto saved = loadConfig(program);
     ASSERT_TRUE(saved);
     EXPECT_EQ(saved->settings.company.name, "Bay Search");
@@ -178,18 +179,19 @@ TEST_F(MainWindowTest, TypingOnTheFeeGridAndOkStoreTheSchedule) {
     MainWindow& w = start(kConfig);
     w.refreshNow();
     w.openSettings();
-    w.grdService->setFocus();
-    w.grdService->setCurrentCell(3, 0);
-    QTest::keyClicks(w.grdService, "C.Copy");
-    w.grdService->setCurrentCell(3, 1);
-    QTest::keyClicks(w.grdService, "7");
-    w.grdService->setCurrentCell(1, 0); // blank the first code: its row is dropped
+    find<QTableWidget>("grdService")->setFocus();
+    find<QTableWidget>("grdService")->setCurrentCell(3, 0);
+    QTest::keyClicks(find<QTableWidget>("grdService"), "C.Copy");
+    find<QTableWidget>("grdService")->setCurrentCell(3, 1);
+    QTest::keyClicks(find<QTableWidget>("grdService"), "7");
+    find<QTableWidget>("grdService")
+        ->setCurrentCell(1, 0); // blank the first code: its row is dropped
     for (int i = 0; i < 6; ++i)
-        QTest::keyClick(w.grdService, Qt::Key_Backspace);
-    w.grdService->setCurrentCell(0, 0); // the heading row takes no typing
-    QTest::keyClicks(w.grdService, "x");
-    EXPECT_EQ(w.grdService->item(0, 0)->text(), "Service Code");
-    QTest::mouseClick(w.cmdDefaults, Qt::LeftButton);
+        QTest::keyClick(find<QTableWidget>("grdService"), Qt::Key_Backspace);
+    find<QTableWidget>("grdService")->setCurrentCell(0, 0); // the heading row takes no typing
+    QTest::keyClicks(find<QTableWidget>("grdService"), "x");
+    EXPECT_EQ(find<QTableWidget>("grdService")->item(0, 0)->text(), "Service Code");
+    QTest::mouseClick(find<QPushButton>("cmdDefaults"), Qt::LeftButton);
     EXPECT_EQ(readWholeFile(data + "Services.dat").value(),
               "\"M.Water\",\".50\"\r\n\"C.Copy\",\"7.00\"\r\n");
 }
@@ -199,7 +201,7 @@ TEST_F(MainWindowTest, OkNeverStoresAScheduleThatWasNotLoaded) {
     MainWindow& w = start(kConfig);
     w.refreshNow(); // fails before the schedule is read
     put("Companies.lst", "");
-    QTest::mouseClick(w.cmdDefaults, Qt::LeftButton);
+    QTest::mouseClick(find<QPushButton>("cmdDefaults"), Qt::LeftButton);
     EXPECT_EQ(readWholeFile(data + "Services.dat").value(),
               "\"R.Full\",\"150.00\"\r\n\"M.Water\",\".5\"\r\n");
 }
@@ -209,15 +211,16 @@ TEST_F(MainWindowTest, MailSettingsAreShownAndSavedInTheFifthRecord) {
         "\"smtp.north.example\",587,\"starttls\",\"desk\",\"s3cret\",\"desk@north.example\","
         "\"/usr/bin/msmtp\"\r\n";
     MainWindow& w = start(std::string(kConfig) + mail);
-    EXPECT_EQ(w.txtSmtpHost->text(), "smtp.north.example");
-    EXPECT_EQ(w.txtSmtpPort->value(), 587);
-    EXPECT_EQ(w.cboSmtpSecurity->currentText(), "starttls");
-    EXPECT_EQ(w.txtSmtpPassword->echoMode(), QLineEdit::Password);
-    EXPECT_TRUE(w.optOutlook->isChecked());
+    EXPECT_EQ(find<QLineEdit>("txtSmtpHost")->text(), "smtp.north.example");
+    EXPECT_EQ(find<QSpinBox>("txtSmtpPort")->value(), 587);
+    EXPECT_EQ(find<QComboBox>("cboSmtpSecurity")->currentText(), "starttls");
+    EXPECT_EQ(find<QLineEdit>("txtSmtpPassword")->echoMode(), QLineEdit::Password);
+    EXPECT_TRUE(find<QRadioButton>("optOutlook")->isChecked());
     w.openSettings();
-    w.txtSmtpUser->setText("clerk");
-    w.cboSmtpSecurity->setCurrentIndex(w.cboSmtpSecurity->findText("tls"));
-    QTest::mouseClick(w.cmdDefaults, Qt::LeftButton);
+    find<QLineEdit>("txtSmtpUser")->setText("clerk");
+    find<QComboBox>("cboSmtpSecurity")
+        ->setCurrentIndex(find<QComboBox>("cboSmtpSecurity")->findText("tls"));
+    QTest::mouseClick(find<QPushButton>("cmdDefaults"), Qt::LeftButton);
     const std::string saved = readWholeFile(program + "config.txt").value();
     EXPECT_TRUE(saved.ends_with("\"smtp.north.example\",587,\"tls\",\"clerk\",\"s3cret\","
                                 "\"desk@north.example\",\"/usr/bin/msmtp\"\r\n"))
@@ -226,30 +229,30 @@ TEST_F(MainWindowTest, MailSettingsAreShownAndSavedInTheFifthRecord) {
 
 TEST_F(MainWindowTest, ChoosingAStateRefillsTheTownsAndPhonesTakeTheirForm) {
     MainWindow& w = start(kConfig);
-    EXPECT_EQ(w.cboTown->count(), 352); // Massachusetts and the placeholder
-    EXPECT_EQ(w.cboTown->currentText(), "< select town >");
-    w.cboState->setCurrentText("Connecticut");
-    EXPECT_EQ(w.cboTown->count(), 170);
-    EXPECT_GE(w.cboTown->findText("ANDOVER"), 1);
+    EXPECT_EQ(find<QComboBox>("cboTown")->count(), 352); // Massachusetts and the placeholder
+    EXPECT_EQ(find<QComboBox>("cboTown")->currentText(), "< select town >");
+    find<QComboBox>("cboState")->setCurrentText("Connecticut");
+    EXPECT_EQ(find<QComboBox>("cboTown")->count(), 170);
+    EXPECT_GE(find<QComboBox>("cboTown")->findText("ANDOVER"), 1);
 
     w.openSettings();
-    w.txtPhone->setFocus();
-    w.txtPhone->clear();
-    QTest::keyClicks(w.txtPhone, "4135550101");
-    EXPECT_EQ(w.txtPhone->text(), "(413) 555-0101");
-    EXPECT_EQ(w.txtPhone->cursorPosition(), 14);
+    find<QLineEdit>("txtPhone")->setFocus();
+    find<QLineEdit>("txtPhone")->clear();
+    QTest::keyClicks(find<QLineEdit>("txtPhone"), "4135550101");
+    EXPECT_EQ(find<QLineEdit>("txtPhone")->text(), "(413) 555-0101");
+    EXPECT_EQ(find<QLineEdit>("txtPhone")->cursorPosition(), 14);
 }
 
 TEST_F(MainWindowTest, SendTestUsesTheSettingsOnScreen) {
     mailtest::SmtpServer server;
     MainWindow& w = start(kConfig);
     w.openSettings();
-    w.optMAPI->setChecked(true);
-    w.txtSmtpHost->setText("127.0.0.1");
-    w.txtSmtpPort->setValue(server.port());
-    w.txtSenderAddress->setText("desk@north.example");
-    w.txtEmail->setText("owner@north.example");
-    QTest::mouseClick(w.cmdSendTest, Qt::LeftButton);
+    find<QRadioButton>("optMAPI")->setChecked(true);
+    find<QLineEdit>("txtSmtpHost")->setText("127.0.0.1");
+    find<QSpinBox>("txtSmtpPort")->setValue(server.port());
+    find<QLineEdit>("txtSenderAddress")->setText("desk@north.example");
+    find<QLineEdit>("txtEmail")->setText("owner@north.example");
+    QTest::mouseClick(find<QPushButton>("cmdSendTest"), Qt::LeftButton);
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].title, "SEND TEST");
     EXPECT_EQ(dialogs.shown()[0].icon, QMessageBox::Information)
@@ -258,8 +261,8 @@ TEST_F(MainWindowTest, SendTestUsesTheSettingsOnScreen) {
     ASSERT_EQ(received.size(), 1u);
     EXPECT_EQ(received[0].rcptTo, std::vector<std::string>{"owner@north.example"});
 
-    w.txtEmail->clear();
-    QTest::mouseClick(w.cmdSendTest, Qt::LeftButton);
+    find<QLineEdit>("txtEmail")->clear();
+    QTest::mouseClick(find<QPushButton>("cmdSendTest"), Qt::LeftButton);
     ASSERT_EQ(dialogs.shown().size(), 2u);
     EXPECT_EQ(dialogs.shown()[1].icon, QMessageBox::Critical);
     EXPECT_TRUE(dialogs.shown()[1].text.contains("E-Mail Address"));
@@ -269,27 +272,28 @@ TEST_F(MainWindowTest, CustomRatesAreShownBesideTheScheduleAndStoredOnLeaving) {
     MainWindow& w = start(kConfig);
     w.refreshNow();
     w.openSettings();
-    ASSERT_TRUE(w.directory->LoadDatabase(DirectoryKind::Companies));
-    ASSERT_TRUE(w.directory->selectRow(0));
-    ASSERT_EQ(w.grdService->columnCount(), 3);
-    EXPECT_EQ(w.grdService->item(0, 2)->text(), "custom");
-    EXPECT_EQ(w.lblCustom->text(), "Bay Title");
-    w.grdService->setCurrentCell(1, 2);
-    QTest::keyClicks(w.grdService, "125.5");
-    QTest::mouseClick(w.cmdDefaults, Qt::LeftButton); // OK stores the column first
+    ASSERT_TRUE(w.settings().directory->LoadDatabase(DirectoryKind::Companies));
+    ASSERT_TRUE(w.settings().directory->selectRow(0));
+    ASSERT_EQ(find<QTableWidget>("grdService")->columnCount(), 3);
+    EXPECT_EQ(find<QTableWidget>("grdService")->item(0, 2)->text(), "custom");
+    EXPECT_EQ(find<QLabel>("lblCustom")->text(), "Bay Title");
+    find<QTableWidget>("grdService")->setCurrentCell(1, 2);
+    QTest::keyClicks(find<QTableWidget>("grdService"), "125.5");
+    QTest::mouseClick(find<QPushButton>("cmdDefaults"),
+                      Qt::LeftButton); // OK stores the column first
     const std::string rateFile = data + "customrates/Bay Title.rte";
     EXPECT_EQ(readWholeFile(rateFile).value(), "\"R.Full\",\"125.50\"\r\n");
-    EXPECT_EQ(w.grdService->columnCount(), 2);
-    EXPECT_TRUE(w.lblCustom->text().isEmpty());
+    EXPECT_EQ(find<QTableWidget>("grdService")->columnCount(), 2);
+    EXPECT_TRUE(find<QLabel>("lblCustom")->text().isEmpty());
 
     // Shown again, then emptied: leaving the entry deletes the file.
     w.openSettings();
-    ASSERT_TRUE(w.directory->LoadDatabase(DirectoryKind::Companies));
-    ASSERT_TRUE(w.directory->selectRow(0));
-    ASSERT_TRUE(w.grdService->item(1, 2));
-    EXPECT_EQ(w.grdService->item(1, 2)->text(), "125.50");
-    w.grdService->item(1, 2)->setText("0");
-    QTest::mouseClick(w.cmdDefaults, Qt::LeftButton);
+    ASSERT_TRUE(w.settings().directory->LoadDatabase(DirectoryKind::Companies));
+    ASSERT_TRUE(w.settings().directory->selectRow(0));
+    ASSERT_TRUE(find<QTableWidget>("grdService")->item(1, 2));
+    EXPECT_EQ(find<QTableWidget>("grdService")->item(1, 2)->text(), "125.50");
+    find<QTableWidget>("grdService")->item(1, 2)->setText("0");
+    QTest::mouseClick(find<QPushButton>("cmdDefaults"), Qt::LeftButton);
     EXPECT_FALSE(fileExists(rateFile));
 }
 
@@ -301,32 +305,28 @@ TEST_F(MainWindowTest, ARemovedEntrysRatesAreNotStoredBack) {
     MainWindow& w = start(kConfig);
     w.refreshNow();
     w.openSettings();
-    ASSERT_TRUE(w.directory->LoadDatabase(DirectoryKind::Companies));
-    ASSERT_TRUE(w.directory->selectRow(0)); // Acme, with its rates shown
-    ASSERT_EQ(w.grdService->item(1, 2)->text(), "99.00");
-    QTest::mouseClick(w.directory->cmdRemove, Qt::LeftButton);
+    ASSERT_TRUE(w.settings().directory->LoadDatabase(DirectoryKind::Companies));
+    ASSERT_TRUE(w.settings().directory->selectRow(0)); // Acme, with its rates shown
+    ASSERT_EQ(find<QTableWidget>("grdService")->item(1, 2)->text(), "99.00");
+    QTest::mouseClick(w.settings().directory->cmdRemove, Qt::LeftButton);
     EXPECT_FALSE(fileExists(data + "customrates/Acme.rte"));
-    ASSERT_TRUE(w.directory->selectRow(0)); // Bay Title: leaving Acme stores nothing
+    ASSERT_TRUE(w.settings().directory->selectRow(0)); // Bay Title: leaving Acme stores nothing
     EXPECT_FALSE(fileExists(data + "customrates/Acme.rte"));
     EXPECT_EQ(readWholeFile(data + "Companies.lst").value(),
               "Bay Title _ 2 Bay Rd _  _ Boston, MA _  _ f _ e _ \r\n");
 }
 
-TEST_F(MainWindowTest, OrderRatesFillTheServiceListsOnlyOnTheNewOrderTab) {
+TEST_F(MainWindowTest, OrderRatesFillTheServiceListsWithTheCustomersOwnFees) {
     MainWindow& w = start(kConfig);
     ASSERT_TRUE(writeWholeFile(data + "customrates/Bay Title.rte", "\"R.Full\",\"124.50\"\r\n"));
-    w.loadOrderRates("Bay Title");
-    ASSERT_EQ(w.cboType->count(), 2);
-    EXPECT_EQ(w.cboType->itemText(0), "< none >");
-    EXPECT_EQ(w.cboType->itemData(1).toLongLong(), 124);
-    EXPECT_EQ(w.cboMuni->itemText(1), "M.Water");
-    EXPECT_EQ(w.cboMuni->itemData(1).toLongLong(), 0); // .5 rounds to the even 0
-    w.loadOrderRates("default");
-    EXPECT_EQ(w.cboType->itemData(1).toLongLong(), 150);
-    w.SSTab1->setCurrentIndex(MainWindow::PendingTab);
-    w.cboType->clear();
-    w.loadOrderRates("default");
-    EXPECT_EQ(w.cboType->count(), 0);
+    w.editor().loadOrderRates("Bay Title");
+    ASSERT_EQ(find<QComboBox>("cboType")->count(), 2);
+    EXPECT_EQ(find<QComboBox>("cboType")->itemText(0), "< none >");
+    EXPECT_EQ(find<QComboBox>("cboType")->itemData(1).toLongLong(), 124);
+    EXPECT_EQ(find<QComboBox>("cboMuni")->itemText(1), "M.Water");
+    EXPECT_EQ(find<QComboBox>("cboMuni")->itemData(1).toLongLong(), 0); // .5 rounds to the even 0
+    w.editor().loadOrderRates("default");
+    EXPECT_EQ(find<QComboBox>("cboType")->itemData(1).toLongLong(), 150);
 }
 
 TEST_F(MainWindowTest, TabChangesMoveTheFocusAndShowTheLinesOnlyOnNewOrder) {
@@ -334,43 +334,43 @@ TEST_F(MainWindowTest, TabChangesMoveTheFocusAndShowTheLinesOnlyOnNewOrder) {
     QApplication::setActiveWindow(&w);
     int clears = 0;
     w.hooks().clearOrderEditor = [&] { ++clears; };
-    w.SSTab1->setCurrentIndex(MainWindow::PendingTab);
-    EXPECT_TRUE(w.cmdReset->hasFocus());
-    EXPECT_FALSE(w.Line1->isVisible());
-    w.SSTab1->setCurrentIndex(MainWindow::CompletedTab);
-    EXPECT_TRUE(w.Combo1->hasFocus());
-    w.SSTab1->setCurrentIndex(MainWindow::NewOrderTab);
-    EXPECT_TRUE(w.txtFileNumb->hasFocus());
-    EXPECT_TRUE(w.Line3->isVisible());
+    find<QTabWidget>("SSTab1")->setCurrentIndex(MainWindow::PendingTab);
+    EXPECT_TRUE(find<QPushButton>("cmdReset")->hasFocus());
+    EXPECT_FALSE(find<QFrame>("Line1")->isVisible());
+    find<QTabWidget>("SSTab1")->setCurrentIndex(MainWindow::CompletedTab);
+    EXPECT_TRUE(find<QComboBox>("Combo1")->hasFocus());
+    find<QTabWidget>("SSTab1")->setCurrentIndex(MainWindow::NewOrderTab);
+    EXPECT_TRUE(find<QLineEdit>("txtFileNumb")->hasFocus());
+    EXPECT_TRUE(find<QFrame>("Line3")->isVisible());
 
     // An unsaved order being typed stays; a just-saved one (Save disabled) is cleared.
-    w.txtFileNumb->setText("QM00001");
-    w.cmdSave->setEnabled(true);
-    w.SSTab1->setCurrentIndex(MainWindow::PendingTab);
+    find<QLineEdit>("txtFileNumb")->setText("QM00001");
+    find<QPushButton>("cmdSave")->setEnabled(true);
+    find<QTabWidget>("SSTab1")->setCurrentIndex(MainWindow::PendingTab);
     EXPECT_EQ(clears, 0);
-    w.SSTab1->setCurrentIndex(MainWindow::NewOrderTab);
-    w.cmdSave->setEnabled(false);
-    w.SSTab1->setCurrentIndex(MainWindow::PendingTab);
+    find<QTabWidget>("SSTab1")->setCurrentIndex(MainWindow::NewOrderTab);
+    find<QPushButton>("cmdSave")->setEnabled(false);
+    find<QTabWidget>("SSTab1")->setCurrentIndex(MainWindow::PendingTab);
     EXPECT_EQ(clears, 1);
     w.context().selectedFileNumber = "QM00001";
-    w.SSTab1->setCurrentIndex(MainWindow::NewOrderTab);
-    w.SSTab1->setCurrentIndex(MainWindow::PendingTab);
-    EXPECT_TRUE(w.grdOrder->hasFocus());
+    find<QTabWidget>("SSTab1")->setCurrentIndex(MainWindow::NewOrderTab);
+    find<QTabWidget>("SSTab1")->setCurrentIndex(MainWindow::PendingTab);
+    EXPECT_TRUE(find<QTableView>("grdOrder")->hasFocus());
 }
 
 TEST_F(MainWindowTest, TypedQuotesBecomeApostrophesAndStarsAreDropped) {
     MainWindow& w = start(kConfig);
     QApplication::setActiveWindow(&w);
-    w.txtFileNumb->setFocus();
-    QTest::keyClicks(w.txtFileNumb, "O\"Neil*s");
-    EXPECT_EQ(w.txtFileNumb->text(), "O'NEILS"); // file numbers are upper case
+    find<QLineEdit>("txtFileNumb")->setFocus();
+    QTest::keyClicks(find<QLineEdit>("txtFileNumb"), "O\"Neil*s");
+    EXPECT_EQ(find<QLineEdit>("txtFileNumb")->text(), "O'NEILS"); // file numbers are upper case
 }
 
 TEST_F(MainWindowTest, EveryPastePathTurnsQuotesIntoApostrophes) {
     MainWindow& w = start(kConfig);
     QApplication::setActiveWindow(&w);
     QClipboard* clipboard = QGuiApplication::clipboard();
-    QLineEdit* box = w.txtCoName;
+    QLineEdit* box = find<QLineEdit>("txtCoName");
     w.openSettings();
 
     // Ctrl+V
@@ -405,6 +405,27 @@ TEST_F(MainWindowTest, EveryPastePathTurnsQuotesIntoApostrophes) {
     clipboard->setText("say \"hi\"");
     notes->paste();
     EXPECT_EQ(notes->toPlainText(), "say 'hi'");
+}
+
+TEST_F(MainWindowTest, ActivationLoadsAtOnceAndThenTheTimerRuns) {
+    MainWindow& w = start(kConfig);
+    EXPECT_TRUE(find<QLabel>("lblNow")->text().isEmpty());
+    QApplication::setActiveWindow(&w);
+    EXPECT_TRUE(find<QLabel>("lblNow")->text().startsWith("Monday, December 07, 2026"));
+    EXPECT_EQ(find<QComboBox>("cboTitleCo")->count(), 2);
+    EXPECT_EQ(find<QTableWidget>("grdService")->item(1, 0)->text(), "R.Full");
+    EXPECT_TRUE(w.refreshRunning());
+    EXPECT_TRUE(dialogs.shown().empty());
+}
+
+TEST_F(MainWindowTest, TheTabPagesAreNamedSoTheirControlsCanBeToldApart) {
+    MainWindow& w = start(kConfig);
+    const char* pages[] = {"tabNewOrder", "tabPending", "tabCompleted"};
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(w.tabs()->widget(i)->objectName(), pages[i]);
+    EXPECT_TRUE(w.tabs()->widget(0)->findChild<QLineEdit*>("txtFileNumb"));
+    EXPECT_TRUE(w.tabs()->widget(1)->findChild<QTableView*>("grdOrder"));
+    EXPECT_TRUE(w.tabs()->widget(2)->findChild<QComboBox*>("Combo1"));
 }
 
 } // namespace

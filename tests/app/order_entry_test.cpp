@@ -6,6 +6,7 @@
 #include "messenger.h"
 #include "order_editor.h"
 #include "order_store.h"
+#include "pending_queue.h"
 #include "smtp_server.h"
 #include "user.h"
 
@@ -76,7 +77,7 @@ class OrderEntryTest : public test::WindowFixture {
         start(kConfig);
         window->refreshNow();
         QApplication::setActiveWindow(window.get());
-        return *window->editor;
+        return window->editor();
     }
     // As a user picks an item: a service list is opened first, which fills it when empty.
     void choose(QComboBox* list, const QString& text) {
@@ -396,10 +397,10 @@ TEST_F(OrderEntryTest, EditPullsTheOrderAndSaveKeepsItsEntryTimeHistoryAndStar) 
     ASSERT_EQ(recoveryCopies().size(), 1u);
     EXPECT_EQ(readRecovery(recoveryCopies()[0]).value()->encode(), pulled.encode());
     EXPECT_EQ(reservedNumbers(), "F-1;");
-    EXPECT_EQ(window->SSTab1->tabText(MainWindow::NewOrderTab), "EDIT ORDER : F-1");
-    EXPECT_EQ(window->SSTab1->currentIndex(), MainWindow::NewOrderTab);
-    EXPECT_FALSE(window->SSTab1->isTabEnabled(MainWindow::PendingTab));
-    EXPECT_FALSE(window->SSTab1->isTabEnabled(MainWindow::CompletedTab));
+    EXPECT_EQ(window->tabs()->tabText(MainWindow::NewOrderTab), "EDIT ORDER : F-1");
+    EXPECT_EQ(window->tabs()->currentIndex(), MainWindow::NewOrderTab);
+    EXPECT_FALSE(window->tabs()->isTabEnabled(MainWindow::PendingTab));
+    EXPECT_FALSE(window->tabs()->isTabEnabled(MainWindow::CompletedTab));
     EXPECT_EQ(e.txtFileNumb->text(), "F-1");
     EXPECT_EQ(e.txtPropAddr2->text(), "UNIT 2");
     EXPECT_EQ(e.cboTown->currentText(), "AGAWAM");
@@ -427,9 +428,9 @@ TEST_F(OrderEntryTest, EditPullsTheOrderAndSaveKeepsItsEntryTimeHistoryAndStar) 
     dialogs.clear();
     QTest::mouseClick(e.cmdClear, Qt::LeftButton);
     EXPECT_TRUE(dialogs.shown().empty());
-    EXPECT_EQ(window->SSTab1->tabText(MainWindow::NewOrderTab), "New Order");
-    EXPECT_TRUE(window->SSTab1->isTabEnabled(MainWindow::PendingTab));
-    EXPECT_EQ(window->SSTab1->currentIndex(), MainWindow::PendingTab);
+    EXPECT_EQ(window->tabs()->tabText(MainWindow::NewOrderTab), "New Order");
+    EXPECT_TRUE(window->tabs()->isTabEnabled(MainWindow::PendingTab));
+    EXPECT_EQ(window->tabs()->currentIndex(), MainWindow::PendingTab);
 }
 
 TEST_F(OrderEntryTest, AnotherSearcherLosesTheStar) {
@@ -532,8 +533,8 @@ TEST_F(OrderEntryTest, AnotherWorkstationsPullLeavesThisQueueItsSelection) {
     putOrders(OrderFile::Pending, {orderOf("F-1"), orderOf("F-2")});
     open();
     window->startRefresh();
-    window->SSTab1->setCurrentIndex(MainWindow::PendingTab);
-    QTableView* grid = window->grdOrder;
+    window->tabs()->setCurrentIndex(MainWindow::PendingTab);
+    QTableView* grid = window->queue().grdOrder;
     ASSERT_EQ(grid->model()->rowCount(), 2);
     const int keptRow = grid->model()->index(0, 2).data() == "F-2" ? 0 : 1;
     grid->selectRow(keptRow);
@@ -543,7 +544,7 @@ TEST_F(OrderEntryTest, AnotherWorkstationsPullLeavesThisQueueItsSelection) {
     for (int waited = 0; grid->model()->rowCount() != 1 && waited < 3000; waited += 50)
         QTest::qWait(50);
     ASSERT_EQ(grid->model()->rowCount(), 1);
-    EXPECT_EQ(window->SSTab1->tabText(MainWindow::PendingTab), "Pending Searches [1]");
+    EXPECT_EQ(window->tabs()->tabText(MainWindow::PendingTab), "Pending Searches [1]");
     EXPECT_EQ(window->context().selectedFileNumber, "F-2");
     ASSERT_EQ(grid->selectionModel()->selectedRows().size(), 1);
     EXPECT_EQ(grid->selectionModel()->selectedRows()[0].row(), 0);
@@ -593,6 +594,54 @@ TEST_F(OrderEntryTest, ClosingTheWindowWithAPulledOrderAsksFirstAndKeepsTheCopy)
     EXPECT_TRUE(window->close());
     ASSERT_EQ(recoveryCopies().size(), 1u);
     EXPECT_EQ(readRecovery(recoveryCopies()[0]).value()->encode(), pulled.encode());
+}
+
+// A question box runs a nested event loop in which the timer fires: those ticks must leave the
+// queue and the order the command is about alone, and the first free tick catches up.
+TEST_F(OrderEntryTest, TicksDuringACommandsQuestionRebuildNothingUntilItReturns) {
+    OrderRecord pulled = orderOf("F-1");
+    pulled.setText(OrderField::Town, "AGAWAM");
+    const struct {
+        const char* name;
+        bool clear; // CLEAR of a pulled order, else EDIT from the queue
+    } cases[] = {{"EDIT", false}, {"CLEAR", true}};
+    for (const auto& c : cases) {
+        putOrders(OrderFile::Pending, {pulled, orderOf("F-2")});
+        OrderEditor& e = open();
+        window->tabs()->setCurrentIndex(MainWindow::PendingTab);
+        QTableView* grid = window->queue().grdOrder;
+        if (c.clear) {
+            window->context().selectedFileNumber = "F-1";
+            ASSERT_TRUE(e.Edit(false)) << c.name;
+            window->refreshNow(); // the queue now shows F-2 alone
+        } else {
+            grid->selectRow(grid->model()->index(0, 2).data() == "F-1" ? 0 : 1);
+            ASSERT_EQ(window->context().selectedFileNumber, "F-1");
+        }
+        const int rowsBefore = grid->model()->rowCount();
+        int rowsDuring = -1;
+        dialogs.clear();
+        dialogs.setWhileOpen([&] {
+            // Another workstation adds an order while the question is open.
+            auto lock = DataLock::acquire(data);
+            ASSERT_TRUE(lock);
+            ASSERT_TRUE(appendOrder(*lock, orderOf("F-3")));
+            clock.advanceSeconds(1);
+            window->refreshNow();
+            rowsDuring = grid->model()->rowCount();
+        });
+        dialogs.queueAnswer(QMessageBox::Cancel);
+        QPushButton* command = c.clear ? e.cmdClear : window->queue().cmdEdit;
+        QTest::mouseClick(command, Qt::LeftButton);
+        dialogs.setWhileOpen(nullptr);
+        ASSERT_EQ(dialogs.shown().size(), 1u) << c.name;
+        EXPECT_EQ(rowsDuring, rowsBefore) << c.name;
+        EXPECT_EQ(c.clear ? e.txtFileNumb->text() : window->context().selectedFileNumber, "F-1")
+            << c.name;
+        window->refreshNow();
+        EXPECT_EQ(grid->model()->rowCount(), rowsBefore + 1) << c.name;
+        window.reset();
+    }
 }
 
 } // namespace

@@ -35,6 +35,31 @@ TEST(ScriptedDialogs, GivesQueuedAnswersThenTheDefaultAndRecordsEverything) {
     EXPECT_TRUE(dialogs.shown().empty());
 }
 
+TEST(ScriptedDialogs, NoticesAreKeptApartAndRunNothingWhileOpen) {
+    qm::ScriptedDialogs dialogs;
+    int runs = 0;
+    dialogs.setWhileOpen([&] {
+        ++runs;
+        // A box shown from inside does not run it again.
+        dialogs.message(nullptr, QMessageBox::Critical, QStringLiteral("inner"), QString());
+    });
+    const qm::NoticeId first =
+        dialogs.notice(nullptr, QMessageBox::Information, QStringLiteral(" one"), QString());
+    const qm::NoticeId second =
+        dialogs.notice(nullptr, QMessageBox::Information, QStringLiteral(" two"), QString());
+    EXPECT_EQ(runs, 0); // nobody waits for a notice
+    dialogs.closeNotice(first);
+    ASSERT_EQ(dialogs.notices().size(), 2u);
+    EXPECT_FALSE(dialogs.notices()[0].open);
+    EXPECT_TRUE(dialogs.notices()[1].open);
+    EXPECT_NE(first, second);
+
+    dialogs.message(nullptr, QMessageBox::Warning, QStringLiteral("outer"), QString());
+    EXPECT_EQ(runs, 1);
+    ASSERT_EQ(dialogs.shown().size(), 2u);
+    EXPECT_EQ(dialogs.shown()[1].title, QStringLiteral("inner"));
+}
+
 // Calls act on the message box once it is on screen.
 void whenShown(std::function<void(QMessageBox*)> act) {
     auto* poll = new QTimer;
@@ -83,6 +108,24 @@ TEST(WidgetDialogs, MessageShowsTheExactTitleWithOneOkButton) {
     qm::WidgetDialogs().message(nullptr, QMessageBox::Critical,
                                 QStringLiteral(" Elevated Privileges Required"),
                                 QStringLiteral("Please restart."));
+}
+
+TEST(WidgetDialogs, ANoticeIsShownWithoutWaitingAndCanBeTakenAway) {
+    qm::WidgetDialogs dialogs;
+    const qm::NoticeId id = dialogs.notice(nullptr, QMessageBox::Information,
+                                           QStringLiteral(" WAITING"), QStringLiteral("busy"));
+    QMessageBox* shown = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible())
+            shown = box;
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->windowTitle(), QStringLiteral(" WAITING"));
+    EXPECT_FALSE(shown->isModal());
+    QPointer<QMessageBox> box(shown);
+    dialogs.closeNotice(id);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(box.isNull()); // closed and gone
+    dialogs.closeNotice(id);   // twice is harmless
 }
 
 } // namespace

@@ -21,7 +21,6 @@ namespace qm {
 
 namespace {
 
-constexpr char kFaceColouredProperty[] = "qmFaceColoured";
 constexpr char kKeepsColourProperty[] = "qmKeepsColour";
 constexpr char kDesignFontProperty[] = "qmDesignFont";
 constexpr char kDesignSizeProperty[] = "qmDesignSize";
@@ -179,15 +178,6 @@ void zoomColumns(QTableView* grid, Grid which, double factor, double logicalDpi)
 }
 
 } // namespace
-
-void markFaceColoured(QWidget* control) {
-    if (control)
-        control->setProperty(kFaceColouredProperty, true);
-}
-
-bool isFaceColoured(const QWidget* control) {
-    return control && control->property(kFaceColouredProperty).toBool();
-}
 
 QColor systemFaceColour() {
     return QApplication::palette().color(QPalette::Active, QPalette::Button);

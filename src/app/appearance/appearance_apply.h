@@ -3,6 +3,7 @@
 // zoomed message and archives windows.
 
 #include "appearance_logic.h"
+#include "face_colour.h"
 
 #include <QColor>
 #include <QRect>
@@ -12,10 +13,6 @@ class QTableView;
 class QWidget;
 
 namespace qm {
-
-// Tags a control as designed with the button-face colour, so applyColours gives it the face.
-void markFaceColoured(QWidget* control);
-bool isFaceColoured(const QWidget* control);
 
 // The system's button-face colour, FaceColour's value before any brightness is applied.
 QColor systemFaceColour();
