@@ -27,7 +27,7 @@ constexpr int pointsToHalfPoints(double points) {
 enum class Align { Left, Center, Right };
 
 struct Font {
-    std::string name; // empty: the document's default font
+    std::string name;   // empty: the document's default font
     int halfPoints = 0; // 0: the document's default size
     bool bold = false;
     bool italic = false;
@@ -100,11 +100,11 @@ struct TableRow {
 };
 
 struct Table {
-    int indent = 0;                 // twips from the left margin
-    std::vector<int> columnWidths;  // twips, fixed
-    Border outside;                 // the four outer edges
-    Border inside;                  // lines between rows and columns
-    std::vector<TableRow> rows;     // each with as many cells as there are columns
+    int indent = 0;                // twips from the left margin
+    std::vector<int> columnWidths; // twips, fixed
+    Border outside;                // the four outer edges
+    Border inside;                 // lines between rows and columns
+    std::vector<TableRow> rows;    // each with as many cells as there are columns
 
     bool operator==(const Table&) const = default;
 };

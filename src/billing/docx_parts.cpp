@@ -259,8 +259,7 @@ std::string contentTypesXml(bool withFooter) {
         "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
         "<Default Extension=\"xml\" ContentType=\"application/xml\"/>" +
         override("/word/document.xml", "document.main+xml") +
-        override("/word/settings.xml", "settings+xml") +
-        override("/word/styles.xml", "styles+xml");
+        override("/word/settings.xml", "settings+xml") + override("/word/styles.xml", "styles+xml");
     if (withFooter)
         out += override("/word/footer1.xml", "footer+xml");
     return out + "</Types>";

@@ -10,7 +10,8 @@ namespace {
 
 Error zipError(zip_error_t* error, const std::string& what) {
     std::string message = what + ": " + zip_error_strerror(error);
-    const int sysErr = zip_error_system_type(error) == ZIP_ET_SYS ? zip_error_code_system(error) : 0;
+    const int sysErr =
+        zip_error_system_type(error) == ZIP_ET_SYS ? zip_error_code_system(error) : 0;
     return Error{ErrorKind::Io, std::string(), 0, message, sysErr};
 }
 
@@ -20,8 +21,8 @@ Status addParts(zip_t* archive, const std::vector<PackagePart>& parts) {
         zip_source_t* data = zip_source_buffer(archive, part.xml.data(), part.xml.size(), 0);
         if (!data)
             return zipError(zip_get_error(archive), "cannot add " + part.name);
-        const zip_int64_t index = zip_file_add(archive, part.name.c_str(), data,
-                                               ZIP_FL_OVERWRITE | ZIP_FL_ENC_UTF_8);
+        const zip_int64_t index =
+            zip_file_add(archive, part.name.c_str(), data, ZIP_FL_OVERWRITE | ZIP_FL_ENC_UTF_8);
         if (index < 0) {
             zip_source_free(data);
             return zipError(zip_get_error(archive), "cannot add " + part.name);

@@ -1,9 +1,9 @@
 #include "office_text.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QUrl>
 
 namespace qm::test {
@@ -27,11 +27,9 @@ bool run(const QString& program, const QStringList& arguments, QByteArray& out,
 
 } // namespace
 
-OfficeText officeTextOf(const std::string& docxPath) {
-    OfficeText result;
-    QTemporaryDir work;
-    const QString profile = work.filePath(QStringLiteral("profile"));
-    const QString outDir = work.filePath(QStringLiteral("out"));
+OfficePdf::OfficePdf(const std::string& docxPath) {
+    const QString profile = work_.filePath(QStringLiteral("profile"));
+    const QString outDir = work_.filePath(QStringLiteral("out"));
     QDir().mkpath(outDir);
     QByteArray ignored;
     run(QStringLiteral("soffice"),
@@ -39,18 +37,31 @@ OfficeText officeTextOf(const std::string& docxPath) {
          QStringLiteral("--headless"), QStringLiteral("--norestore"),
          QStringLiteral("--convert-to"), QStringLiteral("pdf"), QStringLiteral("--outdir"), outDir,
          QString::fromStdString(docxPath)},
-        ignored, result.diagnostics);
-    const QString pdf =
-        outDir + QLatin1Char('/') + QFileInfo(QString::fromStdString(docxPath)).completeBaseName() +
-        QStringLiteral(".pdf");
-    result.converted = QFileInfo::exists(pdf);
-    if (!result.converted)
-        return result;
-    QByteArray text;
-    run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")}, text,
-        result.diagnostics);
-    result.text = text.toStdString();
-    return result;
+        ignored, diagnostics_);
+    pdf_ = outDir + QLatin1Char('/') +
+           QFileInfo(QString::fromStdString(docxPath)).completeBaseName() + QStringLiteral(".pdf");
+    converted_ = QFileInfo::exists(pdf_);
+    // For a look at the pages by eye: QM_KEEP_OFFICE_PDF=<folder> keeps a copy of each PDF.
+    if (const QString keep = qEnvironmentVariable("QM_KEEP_OFFICE_PDF");
+        converted_ && !keep.isEmpty()) {
+        const QString copy = keep + QLatin1Char('/') + QFileInfo(pdf_).fileName();
+        QFile::remove(copy);
+        QFile::copy(pdf_, copy);
+    }
+}
+
+std::string OfficePdf::text(double fixedPitch) const {
+    if (!converted_)
+        return {};
+    QStringList arguments;
+    if (fixedPitch > 0)
+        arguments << QStringLiteral("-fixed") << QString::number(fixedPitch);
+    else
+        arguments << QStringLiteral("-layout");
+    arguments << pdf_ << QStringLiteral("-");
+    QByteArray out;
+    run(QStringLiteral("pdftotext"), arguments, out, diagnostics_);
+    return out.toStdString();
 }
 
 } // namespace qm::test
