@@ -18,6 +18,7 @@ const Font kTableBold{"Courier New", 18, true};
 const Font kThanks{"Arial", 20, true};
 const Font kFooter{"Courier New", 16};
 
+constexpr int kCourierNineAdvance = pointsToTwips(5.4); // 9-point Courier, one character
 constexpr int kLineHeight = pointsToTwips(12);
 constexpr int kBlockSpaceAfter = pointsToTwips(3);
 constexpr int kLabelTab = inchesToTwips(1.5);
@@ -115,11 +116,14 @@ Table ordersTable(const StatementBody& body) {
         c.shading = 0xB3B3B3;
     table.rows.push_back(std::move(header));
 
+    // Wider amounts start further left, so their decimal points stay where 7 characters put
+    // them and they still fit the inch-wide column.
     const size_t width = statementAmountWidth(body);
+    const int padding =
+        std::max(0, pointsToTwips(25) - static_cast<int>(width - 7) * kCourierNineAdvance);
     for (const StatementRow& row : body.rows) {
-        table.rows.push_back(
-            {{cell(row.fileNumber, kTable), cell(row.description, kTable),
-              cell(statementAmountText(row.amount, width), kTable, pointsToTwips(25))}});
+        table.rows.push_back({{cell(row.fileNumber, kTable), cell(row.description, kTable),
+                               cell(statementAmountText(row.amount, width), kTable, padding)}});
     }
     return table;
 }

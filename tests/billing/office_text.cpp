@@ -41,12 +41,15 @@ OfficePdf::OfficePdf(const std::string& docxPath) {
     pdf_ = outDir + QLatin1Char('/') +
            QFileInfo(QString::fromStdString(docxPath)).completeBaseName() + QStringLiteral(".pdf");
     converted_ = QFileInfo::exists(pdf_);
-    // For a look at the pages by eye: QM_KEEP_OFFICE_PDF=<folder> keeps a copy of each PDF.
+    // For a look at the pages by eye: QM_KEEP_OFFICE_PDF=<folder> keeps a copy of each PDF
+    // and of the DOCX it was made from.
     if (const QString keep = qEnvironmentVariable("QM_KEEP_OFFICE_PDF");
         converted_ && !keep.isEmpty()) {
         const QString copy = keep + QLatin1Char('/') + QFileInfo(pdf_).fileName();
         QFile::remove(copy);
         QFile::copy(pdf_, copy);
+        QFile::remove(copy + QStringLiteral(".docx"));
+        QFile::copy(QString::fromStdString(docxPath), copy + QStringLiteral(".docx"));
     }
 }
 
