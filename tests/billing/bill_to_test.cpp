@@ -16,7 +16,8 @@ const std::vector<std::string> kCompanies = {
     "Title Co _ 3 Third St _  _ Boston Heights, MA 02103 _  _ (617) 555-0103 _ h@tc.example _ ",
 };
 const std::vector<std::string> kAttorneys = {
-    "Smith & Jones _ Ann Smith _ 5 Elm St _ Floor 2 _ Springfield, MA 01101 _  _ fax _ a@sj.example",
+    "Smith & Jones _ Ann Smith _ 5 Elm St _ Floor 2 _ Springfield, MA 01101 _  _ fax _ "
+    "a@sj.example",
     "Lee _ Lee _ 9 Oak Ave _  _ Worcester, MA 01601 _  _ fax _ lee@example",
 };
 
@@ -120,8 +121,7 @@ TEST(BillTo, OverrideIsStoredWhenEditedAndNotAlreadyWinning) {
         {"edited, an older different override wins", edited, older, line},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(overrideLineToStore("Title Co - Boston", c.boxes, c.current), c.stored)
-            << c.what;
+        EXPECT_EQ(overrideLineToStore("Title Co - Boston", c.boxes, c.current), c.stored) << c.what;
 }
 
 } // namespace

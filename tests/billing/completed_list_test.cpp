@@ -87,11 +87,10 @@ TEST(CompletedLine, WideValuesAreCutOnScreenButKeptWholeInTheRow) {
 }
 
 TEST(BillingKeys, EveryDistinctKeyOnceWithoutTheEmptyOne) {
-    const auto rows = rowsOf({Completed("1").by("Acme Title - Boston Heights"),
-                              Completed("2").by("Acme Title - Boston"),
-                              Completed("3").by("", "Baker - Al Baker"),
-                              Completed("4").by("Acme Title - Boston"),
-                              Completed("5").by("acme title - boston"), Completed("6").by("", "")});
+    const auto rows = rowsOf(
+        {Completed("1").by("Acme Title - Boston Heights"), Completed("2").by("Acme Title - Boston"),
+         Completed("3").by("", "Baker - Al Baker"), Completed("4").by("Acme Title - Boston"),
+         Completed("5").by("acme title - boston"), Completed("6").by("", "")});
     EXPECT_EQ(billingKeysOf(rows),
               QStringList({"Acme Title - Boston", "acme title - boston",
                            "Acme Title - Boston Heights", "Baker - Al Baker"}));
@@ -115,12 +114,18 @@ TEST(CompletedSelection, KeyAndCutoffDecideWhichRowsShow) {
         QStringList shown;
     };
     const Case cases[] = {
-        {"show-all up to today lists everything, billed in advance last", "", today,
+        {"show-all up to today lists everything, billed in advance last",
+         "",
+         today,
          {"A4", "A5", "A2", "A1", "A7", "A3", "A6"}},
         {"show-all with a past cutoff", "", QDate(2026, 3, 4), {"A4", "A5", "A2", "A6"}},
-        {"a key takes only its own rows, not a longer key's", "Acme - Boston", today,
+        {"a key takes only its own rows, not a longer key's",
+         "Acme - Boston",
+         today,
          {"A4", "A5", "A1", "A7", "A3", "A6"}},
-        {"the cutoff day itself is included", "Acme - Boston", QDate(2026, 3, 10),
+        {"the cutoff day itself is included",
+         "Acme - Boston",
+         QDate(2026, 3, 10),
          {"A4", "A5", "A1", "A7", "A6"}},
         {"the longer key alone", "Acme - Boston Heights", today, {"A2"}},
         {"a key no row has", "Acme", today, {}},
@@ -134,8 +139,8 @@ TEST(CompletedSelection, FilterMatchesTheWholeLineIgnoringCaseAndCutoff) {
                               Completed("F2").by("Baker - Al").on({2026, 1, 2, 8, 0, 0}),
                               Completed("F3").by("Acme - Boston").at("9 Elm St")});
     const std::pair<QString, QStringList> cases[] = {
-        {"", {"F1", "F2", "F3"}},       {"_2025", {"F1"}},        {"_2026", {"F2", "F3"}},
-        {"ELM ST", {"F3"}},             {"baker - al", {"F2"}},   {"acme", {"F1", "F3"}},
+        {"", {"F1", "F2", "F3"}}, {"_2025", {"F1"}},      {"_2026", {"F2", "F3"}},
+        {"ELM ST", {"F3"}},       {"baker - al", {"F2"}}, {"acme", {"F1", "F3"}},
         {"no such text", {}},
     };
     for (const auto& [text, shown] : cases)
@@ -148,12 +153,15 @@ TEST(CompletedTotals, SumTheShownCentsAndFormatWhateverTheLocale) {
         QString subTotals, total;
     };
     const Case cases[] = {
-        {{Completed("1").fees("1000", "234.5")}, "Sub-Totals     $  1234.50        0.00",
+        {{Completed("1").fees("1000", "234.5")},
+         "Sub-Totals     $  1234.50        0.00",
          "$ 1,234.50"},
         // Each line adds what it shows: 10.01 + 12345.68, not 12355.68.
         {{Completed("1").fees("10.005"), Completed("2").fees("12345.675", "0", "0.125")},
-         "Sub-Totals     $ 12355.69        0.13", "$ 12,355.82"},
-        {{Completed("1").fees("123456789", "0", "1")}, "Sub-Totals     $123456789.00        1.00",
+         "Sub-Totals     $ 12355.69        0.13",
+         "$ 12,355.82"},
+        {{Completed("1").fees("123456789", "0", "1")},
+         "Sub-Totals     $123456789.00        1.00",
          "$ 123,456,790.00"},
     };
     const QLocale saved;
@@ -169,6 +177,18 @@ TEST(CompletedTotals, SumTheShownCentsAndFormatWhateverTheLocale) {
         }
     }
     QLocale::setDefault(saved);
+}
+
+TEST(CompletedSelection, EveryRecordCountsBeyondTenThousand) {
+    std::vector<Completed> orders;
+    for (int i = 0; i < 10050; ++i)
+        orders.push_back(Completed("N" + std::to_string(i)).fees("1"));
+    const auto rows = rowsOf(orders);
+    ASSERT_EQ(rows.size(), 10050u);
+    const auto shown =
+        rowsForKey(rows, "Acme Title - Boston", QDate(2026, 3, 20), QDate(2026, 3, 20));
+    EXPECT_EQ(shown.size(), 10050u);
+    EXPECT_EQ(totalsOf(rows, shown).fees, Money::fromDollars(10050));
 }
 
 TEST(CompletedTexts, CaptionAndCutoffLabel) {

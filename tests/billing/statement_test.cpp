@@ -28,10 +28,14 @@ std::string amountOf(const std::optional<Money>& m) {
 
 TEST(StatementDescription, TypeAndMunicipalSearchAsBilled) {
     const std::tuple<const char*, const char*, const char*> cases[] = {
-        {"R.Full", "M.Lien", "Full, Lien.Muni"}, {"C.Cont", "", "Com.Cont"},
-        {"C.Cont C.X", "", "Com.Cont Com.X"},    {"R.Bring R.Down", "", "Bring Down"},
-        {"R-2 Ownr", "", "R-2 Ownr"},            {"", "M.Tax", "Tax.Muni"},
-        {"", "Water", "Water"},                  {"Update", "Water", "Update, Water"},
+        {"R.Full", "M.Lien", "Full, Lien.Muni"},
+        {"C.Cont", "", "Com.Cont"},
+        {"C.Cont C.X", "", "Com.Cont Com.X"},
+        {"R.Bring R.Down", "", "Bring Down"},
+        {"R-2 Ownr", "", "R-2 Ownr"},
+        {"", "M.Tax", "Tax.Muni"},
+        {"", "Water", "Water"},
+        {"Update", "Water", "Update, Water"},
         {"", "", ""},
     };
     for (const auto& [type, muni, description] : cases)
@@ -92,8 +96,8 @@ TEST(StatementNumber, UpperCaseInTheDocumentAndSafeInTheFileName) {
 }
 
 TEST(StatementFooter, BlankCountNeverGoesNegative) {
-    const std::pair<size_t, int> cases[] = {{0, 134}, {20, 94}, {66, 2}, {67, 0}, {68, 0},
-                                            {500, 0}};
+    const std::pair<size_t, int> cases[] = {{0, 134}, {20, 94}, {66, 2},
+                                            {67, 0},  {68, 0},  {500, 0}};
     for (const auto& [length, blanks] : cases)
         EXPECT_EQ(footerBlankCount(length), blanks) << length;
 }
@@ -110,8 +114,8 @@ TEST(StatementAmounts, WidenTogetherSoPointsStayInOneColumn) {
 }
 
 TEST(StatementModel, PeriodStartsAtTheFirstShownOrder) {
-    const auto rows = rowsOf({Completed("B").on({2026, 3, 20, 8, 0, 0}),
-                              Completed("A").on({2026, 3, 1, 8, 0, 0})});
+    const auto rows = rowsOf(
+        {Completed("B").on({2026, 3, 20, 8, 0, 0}), Completed("A").on({2026, 3, 1, 8, 0, 0})});
     const QDate cutoff(2026, 3, 31);
     const auto shown = rowsForKey(rows, "Acme Title - Boston", cutoff, cutoff);
     const StatementModel m = statementModelOf({}, {}, "n-1", cutoff, rows, shown);
@@ -133,8 +137,9 @@ TEST(StatementInOffice, PageShowsBlocksRowsTotalsAndFooter) {
     const std::array<QString, 4> directory = {"Title Co", "2 Second St", "Boston, MA 02102", ""};
     for (size_t i = 0; i < 4; ++i)
         boxes[i] = {shown[i], directory[i]};
-    CompanyDetails business{"Smith & Jones Abstracts", "1 Main St", "Suite <2>", "Agawam, MA 01001",
-                            "(413) 555-0100", "(413) 555-0101", "office@sj.example"};
+    CompanyDetails business{"Smith & Jones Abstracts", "1 Main St",      "Suite <2>",
+                            "Agawam, MA 01001",        "(413) 555-0100", "(413) 555-0101",
+                            "office@sj.example"};
     const QDate cutoff(2026, 3, 31);
     const StatementModel model =
         statementModelOf(business, boxes, "st/7", cutoff, rows, allOf(rows));
@@ -147,21 +152,36 @@ TEST(StatementInOffice, PageShowsBlocksRowsTotalsAndFooter) {
     const test::OfficePdf office(path);
     ASSERT_TRUE(office.converted()) << office.diagnostics();
     const std::string page = office.text();
-    for (const char* expected :
-         {"STATEMENT", "Statement Number: ST/7", "Date:", "MONTH ENDING March 31, 2026",
-          "Searcher:", "SMITH & JONES ABSTRACTS", "1 Main St, Suite <2>", "Agawam, MA 01001",
-          "(413) 555-0100", "office@sj.example", "BILL TO:", "WORK COMPLETED ON BEHALF OF:",
-          "Accounts Payable", "Title Co", "2 Second St", "Attn: Smith & Jones", "FILE NO./REF",
-          "DESCRIPTION", "AMOUNT", "Thank You For Your Business!", "Invoice"})
+    for (const char* expected : {"STATEMENT",
+                                 "Statement Number: ST/7",
+                                 "Date:",
+                                 "MONTH ENDING March 31, 2026",
+                                 "Searcher:",
+                                 "SMITH & JONES ABSTRACTS",
+                                 "1 Main St, Suite <2>",
+                                 "Agawam, MA 01001",
+                                 "(413) 555-0100",
+                                 "office@sj.example",
+                                 "BILL TO:",
+                                 "WORK COMPLETED ON BEHALF OF:",
+                                 "Accounts Payable",
+                                 "Title Co",
+                                 "2 Second St",
+                                 "Attn: Smith & Jones",
+                                 "FILE NO./REF",
+                                 "DESCRIPTION",
+                                 "AMOUNT",
+                                 "Thank You For Your Business!",
+                                 "Invoice"})
         EXPECT_NE(page.find(expected), std::string::npos) << expected << "\n" << page;
 
     // The table and totals in 9-point Courier: 5.4 points a character keeps their blanks.
     const std::string fixed = office.text(5.4);
-    for (const char* expected : {"QM00012", "Full, Lien.Muni; 12 Oak St, Springfield", "   205.50",
-                                 "QM00013", "Com.Cont; 12 Oak St, Springfield", " 12345.68",
-                                 "copy costs", "    12.50", "FEE-ONLY", "7 Pine Rd, Springfield",
-                                 "    25.00", "Searches ...12,576.18", "Copies .....    12.50",
-                                 "TOTAL DUE: $12,588.68"})
+    for (const char* expected :
+         {"QM00012", "Full, Lien.Muni; 12 Oak St, Springfield", "   205.50", "QM00013",
+          "Com.Cont; 12 Oak St, Springfield", " 12345.68", "copy costs", "    12.50", "FEE-ONLY",
+          "7 Pine Rd, Springfield", "    25.00", "Searches ...12,576.18", "Copies .....    12.50",
+          "TOTAL DUE: $12,588.68"})
         EXPECT_NE(fixed.find(expected), std::string::npos) << expected << "\n" << fixed;
     EXPECT_EQ(fixed.find("QM00012m"), std::string::npos);
 }
