@@ -2,8 +2,11 @@
 
 #include "cp1252.h"
 
+#include <QSet>
+#include <array>
+#include <unordered_map>
+
 #include <algorithm>
-#include <cstdio>
 
 namespace qm {
 
@@ -25,18 +28,50 @@ void placeAmount(std::string& line, LineColumns columns, std::string_view text) 
         line[start - 1] = ' ';
 }
 
-std::string closedText(const DateTime& when) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d/%02d %02d:%02d", when.month % 100, when.day % 100,
-                  when.hour % 100, when.minute % 100);
-    return text;
+// Appends the value's last `digits` digits, zero-padded.
+void appendDigits(std::string& out, int value, int digits) {
+    char text[8];
+    for (int i = digits - 1; i >= 0; --i, value /= 10)
+        text[i] = static_cast<char>('0' + (value < 0 ? 0 : value % 10));
+    out.append(text, static_cast<size_t>(digits));
 }
 
-std::string dateTail(const DateTime& when) {
-    char text[16];
-    std::snprintf(text, sizeof text, "_%04d%02d%02d", when.year % 10000, when.month % 100,
-                  when.day % 100);
-    return text;
+std::string closedText(const DateTime& when) {
+    std::string out;
+    appendDigits(out, when.month, 2);
+    out += '/';
+    appendDigits(out, when.day, 2);
+    out += ' ';
+    appendDigits(out, when.hour, 2);
+    out += ':';
+    appendDigits(out, when.minute, 2);
+    return out;
+}
+
+void appendDateTail(std::string& line, const DateTime& when) {
+    line += '_';
+    appendDigits(line, when.year, 4);
+    appendDigits(line, when.month, 2);
+    appendDigits(line, when.day, 2);
+}
+
+// Windows-1252 straight into a QString: one pass, one allocation, with the code page's own
+// mapping taken once from the storage layer.
+QString decodeCp1252(std::string_view bytes) {
+    static const std::array<char16_t, 256> table = [] {
+        std::array<char16_t, 256> t{};
+        for (int b = 0; b < 256; ++b) {
+            const QString one =
+                QString::fromStdString(cp1252ToUtf8(std::string(1, static_cast<char>(b))));
+            t[static_cast<size_t>(b)] = one.isEmpty() ? u'\0' : one.at(0).unicode();
+        }
+        return t;
+    }();
+    QString out(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+    QChar* data = out.data();
+    for (char c : bytes)
+        *data++ = QChar(table[static_cast<unsigned char>(c)]);
+    return out;
 }
 
 Error badRecord(const std::string& what, size_t record) {
@@ -58,14 +93,23 @@ std::string rightAligned(std::string_view text, size_t width) {
                                 : std::string(width - text.size(), ' ').append(text);
 }
 
-Result<CompletedRow> completedRowOf(const OrderTable& completed, size_t record) {
+namespace {
+
+using KeyTexts = std::unordered_map<std::string_view, QString>;
+
+// Fills `row` from the record. `line` is scratch space kept between rows; `keys` shares one
+// text among the rows of one key.
+Status fillRow(const OrderTable& completed, size_t record, CompletedRow& row, std::string& line,
+               KeyTexts& keys) {
     auto text = [&](OrderField f) { return completed.field(record, f).text; };
-    CompletedRow row;
     row.record = record;
     row.fileNumber = std::string(text(OrderField::FileNumber));
     const std::string_view company = text(OrderField::TitleCompany);
-    row.billingKeyBytes = std::string(company.empty() ? text(OrderField::Customer) : company);
-    row.billingKey = QString::fromStdString(cp1252ToUtf8(row.billingKeyBytes));
+    const std::string_view key = company.empty() ? text(OrderField::Customer) : company;
+    auto known = keys.find(key);
+    if (known == keys.end())
+        known = keys.emplace(key, decodeCp1252(key)).first;
+    row.billingKey = known->second;
     const auto completedAt = parseEnteredAt(completed.field(record, OrderField::CompletedAt));
     if (!completedAt)
         return badRecord("CompletedAt is not a date and time", record);
@@ -84,7 +128,7 @@ Result<CompletedRow> completedRowOf(const OrderTable& completed, size_t record) 
         *amount = *value;
     }
 
-    std::string line(kKeyColumn - 1, ' ');
+    line.assign(kKeyColumn - 1, ' ');
     place(line, kClosedColumns,
           row.billedInAdvance ? std::string("bill in adv") : closedText(row.completedAt));
     place(line, kAddressColumns, row.address);
@@ -93,35 +137,46 @@ Result<CompletedRow> completedRowOf(const OrderTable& completed, size_t record) 
     place(line, kMuniColumns, row.muniSearch);
     placeAmount(line, kFeeColumns, (row.baseFee + row.muniFee).format0_00());
     placeAmount(line, kCopiesColumns, row.copyCosts.format0_00());
-    line += row.billingKeyBytes;
-    line += dateTail(row.completedAt);
-    row.line = QString::fromStdString(cp1252ToUtf8(line));
+    line += key;
+    appendDateTail(line, row.completedAt);
+    row.line = decodeCp1252(line);
+    return okStatus();
+}
+
+} // namespace
+
+Result<CompletedRow> completedRowOf(const OrderTable& completed, size_t record) {
+    CompletedRow row;
+    std::string line;
+    KeyTexts keys;
+    if (Status filled = fillRow(completed, record, row, line, keys); !filled)
+        return filled.error();
     return row;
 }
 
 Result<std::vector<CompletedRow>> buildCompletedRows(const OrderTable& completed) {
-    std::vector<CompletedRow> rows;
-    rows.reserve(completed.size());
-    for (size_t i = 0; i < completed.size(); ++i) {
-        Result<CompletedRow> row = completedRowOf(completed, i);
-        if (!row)
-            return row.error();
-        rows.push_back(std::move(row).value());
+    std::vector<CompletedRow> rows(completed.size());
+    std::string line;
+    KeyTexts keys;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (Status filled = fillRow(completed, i, rows[i], line, keys); !filled)
+            return filled.error();
     }
     return rows;
 }
 
 QStringList billingKeysOf(const std::vector<CompletedRow>& rows) {
-    QStringList keys;
+    // Thousands of orders share a few hundred keys: drop repeats before sorting.
+    QSet<QString> distinct;
     for (const CompletedRow& row : rows) {
         if (!row.billingKey.isEmpty())
-            keys.append(row.billingKey);
+            distinct.insert(row.billingKey);
     }
+    QStringList keys(distinct.begin(), distinct.end());
     std::sort(keys.begin(), keys.end(), [](const QString& a, const QString& b) {
         const int folded = QString::compare(a, b, Qt::CaseInsensitive);
         return folded != 0 ? folded < 0 : a < b;
     });
-    keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
     return keys;
 }
 

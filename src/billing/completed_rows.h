@@ -32,11 +32,10 @@ inline constexpr int kKeyColumn = 131;
 inline const QString kBilledInAdvanceText = QStringLiteral("bill in adv");
 
 struct CompletedRow {
-    size_t record = 0;           // position in Completed.fil
-    std::string fileNumber;      // whole, Windows-1252
-    std::string billingKeyBytes; // TitleCompany, or Customer when that is empty
-    QString billingKey;
-    DateTime completedAt; // the whole moment, year included
+    size_t record = 0;      // position in Completed.fil
+    std::string fileNumber; // whole, Windows-1252
+    QString billingKey;     // TitleCompany, or Customer when that is empty
+    DateTime completedAt;   // the whole moment, year included
     bool billedInAdvance = false;
     std::string searchType; // Windows-1252, as stored
     std::string muniSearch;

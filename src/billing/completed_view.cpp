@@ -2,6 +2,8 @@
 
 #include <QLocale>
 #include <algorithm>
+#include <cstdint>
+#include <utility>
 
 namespace qm {
 
@@ -52,17 +54,25 @@ std::vector<size_t> rowsMatching(const std::vector<CompletedRow>& rows, const QS
 }
 
 void sortForDisplay(const std::vector<CompletedRow>& rows, std::vector<size_t>& shown) {
-    std::sort(shown.begin(), shown.end(), [&](size_t a, size_t b) {
-        const CompletedRow& x = rows[a];
-        const CompletedRow& y = rows[b];
-        if (x.billedInAdvance != y.billedInAdvance)
-            return y.billedInAdvance;
-        if (x.completedAt != y.completedAt)
-            return x.completedAt < y.completedAt;
-        if (const int byText = QString::compare(x.line, y.line, Qt::CaseInsensitive); byText != 0)
-            return byText < 0;
-        return a < b;
+    // One number per row orders by billed-in-advance last, then the whole moment; sorting these
+    // pairs keeps the large rows out of the comparisons.
+    std::vector<std::pair<std::int64_t, size_t>> keys;
+    keys.reserve(shown.size());
+    for (size_t i : shown) {
+        const DateTime& t = rows[i].completedAt;
+        const std::int64_t day = std::int64_t{t.year} * 10000 + t.month * 100 + t.day;
+        const std::int64_t moment = (day * 100 + t.hour) * 10000 + t.minute * 100 + t.second;
+        keys.emplace_back((rows[i].billedInAdvance ? std::int64_t{1} << 60 : 0) + moment, i);
+    }
+    std::sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) {
+        if (a.first != b.first)
+            return a.first < b.first;
+        const int byText =
+            QString::compare(rows[a.second].line, rows[b.second].line, Qt::CaseInsensitive);
+        return byText != 0 ? byText < 0 : a.second < b.second;
     });
+    for (size_t k = 0; k < keys.size(); ++k)
+        shown[k] = keys[k].second;
 }
 
 CompletedTotals totalsOf(const std::vector<CompletedRow>& rows, const std::vector<size_t>& shown) {
