@@ -51,10 +51,21 @@ bool probeWritableFolder(const QString& folder, QString* failure) {
 }
 
 void startUpgradeUtility(const StartupEnvironment& env) {
+    const QString program = env.programFolder + kUpgradeUtility;
+    // The launcher's own words ("execv: No such file or directory") name neither the program
+    // nor the folder it was looked for in.
+    if (!QFileInfo(program).isFile()) {
+        env.dialogs->message(nullptr, QMessageBox::NoIcon, kProgramTitle,
+                             QStringLiteral("The upgrade utility %1 was not found.\nIt is looked "
+                                            "for in the program folder:\n%2")
+                                 .arg(kUpgradeUtility, program));
+        return;
+    }
     QString failure;
-    if (!env.launcher->startDetached(env.programFolder + kUpgradeUtility, {kUpgradeArgument},
-                                     env.programFolder, &failure))
-        env.dialogs->message(nullptr, QMessageBox::NoIcon, kProgramTitle, failure);
+    if (!env.launcher->startDetached(program, {kUpgradeArgument}, env.programFolder, &failure))
+        env.dialogs->message(nullptr, QMessageBox::NoIcon, kProgramTitle,
+                             QStringLiteral("The upgrade utility %1 could not be started:\n%2")
+                                 .arg(program, failure));
 }
 
 EntryOutcome runEntryStage(const StartupEnvironment& env, const QStringList& arguments) {

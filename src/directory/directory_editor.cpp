@@ -96,11 +96,10 @@ DirectoryEditor::DirectoryEditor(std::function<std::string()> dataFolder, Dialog
             [this] { onKindButton(DirectoryKind::Attorneys); });
     connect(cmdSearchers, &QPushButton::clicked, this,
             [this] { onKindButton(DirectoryKind::Searchers); });
-    connect(List1, &QListWidget::currentRowChanged, this, [this] {
-        rowShownSincePress_ = true;
-        showSelected();
-    });
-    // A click on the row already current (after the boxes were edited) shows it again.
+    // The selection, not the current row: a mouse press makes the row current before it
+    // selects it, so the current row would show the entry clicked before.
+    connect(List1, &QListWidget::itemSelectionChanged, this, &DirectoryEditor::onSelectionChanged);
+    // A click on the row already selected (after the boxes were edited) shows it again.
     connect(List1, &QListWidget::itemClicked, this, [this] {
         if (!rowShownSincePress_)
             showSelected();
@@ -145,8 +144,11 @@ void DirectoryEditor::ClearDataView() {
     cmdRemove->setEnabled(false);
     hideCarrierList(true);
     emptyBoxes();
-    const QSignalBlocker quiet(List1);
-    List1->clear();
+    {
+        const QSignalBlocker quiet(List1);
+        List1->clear();
+    }
+    forgetSelected();
 }
 
 bool DirectoryEditor::LoadDatabase(DirectoryKind kind) {
@@ -159,6 +161,7 @@ bool DirectoryEditor::LoadDatabase(DirectoryKind kind) {
         const QSignalBlocker quiet(List1);
         List1->clear();
     }
+    forgetSelected();
     kind_ = kind;
     paintButtons();
 
@@ -181,13 +184,16 @@ bool DirectoryEditor::LoadDatabase(DirectoryKind kind) {
 }
 
 void DirectoryEditor::fillList(const DirectoryLookup& lookup) {
-    const QSignalBlocker quiet(List1);
-    List1->clear();
-    const QStringList& rows = lookup.rows();
-    for (qsizetype i = 0; i < rows.size(); ++i) {
-        auto* item = new QListWidgetItem(rows[i], List1);
-        item->setData(kBytesRole, QByteArray::fromStdString(lookup.rowBytes()[size_t(i)]));
+    {
+        const QSignalBlocker quiet(List1);
+        List1->clear();
+        const QStringList& rows = lookup.rows();
+        for (qsizetype i = 0; i < rows.size(); ++i) {
+            auto* item = new QListWidgetItem(rows[i], List1);
+            item->setData(kBytesRole, QByteArray::fromStdString(lookup.rowBytes()[size_t(i)]));
+        }
     }
+    forgetSelected();
 }
 
 bool DirectoryEditor::selectRow(int row) {
@@ -212,28 +218,50 @@ QString DirectoryEditor::customRateName() const {
     return kind_ ? customRateNameOf(*kind_, boxes()) : QString();
 }
 
+void DirectoryEditor::onSelectionChanged() {
+    rowShownSincePress_ = true;
+    if (List1->selectedItems().isEmpty())
+        forgetSelected();
+    else
+        showSelected();
+}
+
 void DirectoryEditor::showSelected() {
     if (!kind_ || List1->selectedItems().isEmpty())
         return;
     const DirectoryKind kind = *kind_;
+    const QListWidgetItem* item = List1->selectedItems().first();
     removalMark_ = false;
     hideCarrierList(true);
-    const DirectoryBoxes shown = boxesOfLine(kind, List1->selectedItems().first()->text());
+    SelectedDirectoryEntry entry;
+    entry.kind = kind;
+    entry.line = item->text();
+    entry.bytes = item->data(kBytesRole).toByteArray().toStdString();
+    entry.boxes = boxesOfLine(kind, entry.line);
+    const DirectoryBoxes& shown = entry.boxes;
     for (int n = 1; n <= int(kDirectoryFieldCount); ++n)
         Text[n]->setText(shown[size_t(n - 1)]);
 
-    QString rateName;
     if (kind == DirectoryKind::Companies && boxHoldsValue(kind, 1, shown[0]))
-        rateName = shown[0];
+        entry.rateName = shown[0];
     else if (kind == DirectoryKind::Attorneys && attorneyRatesAllowed_())
-        rateName = boxHoldsValue(kind, 1, shown[0])   ? shown[0]
-                   : boxHoldsValue(kind, 2, shown[1]) ? shown[1]
-                                                      : QString();
-    if (!rateName.isEmpty())
-        emit customRatesLoad(rateName);
-
+        entry.rateName = boxHoldsValue(kind, 1, shown[0])   ? shown[0]
+                         : boxHoldsValue(kind, 2, shown[1]) ? shown[1]
+                                                            : QString();
+    selected_ = std::move(entry);
     cmdAdd->setEnabled(false);
     cmdRemove->setEnabled(true);
+    emit currentEntryChanged(selected_);
+    if (!selected_.rateName.isEmpty())
+        emit customRatesLoad(selected_.rateName);
+}
+
+void DirectoryEditor::forgetSelected() {
+    cmdRemove->setEnabled(false);
+    if (selected_.isEmpty())
+        return;
+    selected_ = {};
+    emit currentEntryChanged(selected_);
 }
 
 void DirectoryEditor::onBoxEdited(int box) {
@@ -245,6 +273,38 @@ void DirectoryEditor::onBoxEdited(int box) {
         edit->setText(clean);
         edit->setCursorPosition(std::max(0, cursor));
     }
+    if (refuseLongName(box)) {
+        dialogs_.message(this, QMessageBox::Warning, QStringLiteral("NAME TOO LONG"),
+                         QStringLiteral("A name can be at most %1 characters long, so that the "
+                                        "file of its custom rates can be stored.\nThe "
+                                        "characters past that were not taken.")
+                             .arg(kMaxNameBytes));
+    }
+}
+
+bool DirectoryEditor::refuseLongName(int box) {
+    if (box != 1 && box != 2)
+        return false;
+    QLineEdit* edit = Text[box];
+    QString text = edit->text();
+    qsizetype excess = qsizetype(toFileBytes(text).size()) - kMaxNameBytes;
+    if (excess <= 0)
+        return false;
+    // Each character is one byte on disk: drop the newest ones, those just before the cursor,
+    // keeping surrogate pairs whole; then from the end if the cursor ran out.
+    qsizetype cursor = edit->cursorPosition();
+    while (excess > 0 && !text.isEmpty()) {
+        qsizetype at = cursor > 0 ? cursor : text.size();
+        qsizetype width =
+            at >= 2 && text[at - 1].isLowSurrogate() && text[at - 2].isHighSurrogate() ? 2 : 1;
+        text.remove(at - width, width);
+        if (cursor > 0)
+            cursor -= width;
+        --excess;
+    }
+    edit->setText(text);
+    edit->setCursorPosition(int(cursor > 0 ? cursor : text.size()));
+    return true;
 }
 
 void DirectoryEditor::onBoxChanged(int box) {
@@ -392,12 +452,12 @@ void DirectoryEditor::add() {
 }
 
 void DirectoryEditor::remove() {
-    if (!kind_ || List1->selectedItems().isEmpty())
+    if (!kind_ || selected_.kind != kind_)
         return;
     const DirectoryKind kind = *kind_;
-    QListWidgetItem* selected = List1->selectedItems().first();
-    const QString line = selected->text();
-    const std::string bytes = selected->data(kBytesRole).toByteArray().toStdString();
+    // The entry the boxes show is the one taken away, with its rate file.
+    const SelectedDirectoryEntry entry = selected_;
+    const std::string& bytes = entry.bytes;
     {
         auto lock = DataLock::acquire(dataFolder_());
         if (!lock) {
@@ -409,7 +469,7 @@ void DirectoryEditor::remove() {
             return;
         }
     }
-    const QString name = customRateName();
+    const QString name = customRateNameOf(kind, entry.boxes);
     if (!name.isEmpty()) {
         auto path = customRatePath(dataFolder_(), toFileBytes(name));
         if (path && fileExists(*path))
@@ -422,6 +482,7 @@ void DirectoryEditor::remove() {
                 delete List1->takeItem(row);
         List1->setCurrentRow(-1);
     }
+    forgetSelected();
     emit customCaptionCleared();
     Text[1]->setFocus(Qt::OtherFocusReason);
     removalMark_ = true;

@@ -18,6 +18,19 @@ class QPushButton;
 
 namespace qm {
 
+// The one entry the directory editor has selected: its boxes show it, REMOVE takes it away and
+// the settings screen shows its custom rates. Empty (no kind) when nothing is selected.
+struct SelectedDirectoryEntry {
+    std::optional<DirectoryKind> kind;
+    QString line;         // as listed
+    std::string bytes;    // as stored, so REMOVE matches the file exactly
+    DirectoryBoxes boxes; // what the eight boxes show for it
+    // The customer whose custom rates go with the entry on screen; empty when none are shown
+    // (searchers, or attorney rates while they are not allowed).
+    QString rateName;
+    bool isEmpty() const { return !kind; }
+};
+
 class DirectoryEditor : public QWidget {
     Q_OBJECT
   public:
@@ -35,6 +48,11 @@ class DirectoryEditor : public QWidget {
     // Selects a row of List1 and shows it, as a click does; false when there is no such row.
     bool selectRow(int row);
     DirectoryBoxes boxes() const;
+    const SelectedDirectoryEntry& selectedEntry() const { return selected_; }
+
+    // Boxes 1 and 2 name the custom rate files ("name.rte"): a name longer than this, in
+    // Windows-1252 bytes, could not be stored as a file name.
+    static constexpr qsizetype kMaxNameBytes = 255 - 4;
 
     // The customer whose rate file the shown entry has: box 1 unless it shows its placeholder,
     // else box 2 unless it does; empty when neither (or blank).
@@ -58,6 +76,9 @@ class DirectoryEditor : public QWidget {
     QPushButton* cmdRemove = nullptr;
 
   signals:
+    // Another entry is selected, by a click, a key or a call; an empty entry when the
+    // selection went. Emitted before customRatesLoad.
+    void currentEntryChanged(const qm::SelectedDirectoryEntry& entry);
     // The shown entry is about to be left: store its custom column ("Save").
     void customRatesSave();
     // An entry with a customer name is shown: show its rates ("Load").
@@ -73,7 +94,10 @@ class DirectoryEditor : public QWidget {
     void paintButtons();
     void emptyBoxes();
     void fillList(const DirectoryLookup& lookup);
+    void onSelectionChanged();
     void showSelected();
+    void forgetSelected();
+    bool refuseLongName(int box);
     void onBoxEdited(int box);
     void onBoxChanged(int box);
     void onBoxFocused(int box);
@@ -88,6 +112,7 @@ class DirectoryEditor : public QWidget {
     Dialogs& dialogs_;
     std::function<bool()> attorneyRatesAllowed_ = [] { return true; };
     std::optional<DirectoryKind> kind_;
+    SelectedDirectoryEntry selected_;
     bool removalMark_ = false;
     bool rowShownSincePress_ = false;
 };

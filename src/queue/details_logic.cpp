@@ -26,7 +26,7 @@ QString clockTime(const QTime& time) {
 }
 
 QString feeText(const OrderRecord& order, OrderField field) {
-    return QString::number(order.number(field).value_or(0.0), 'f', 2);
+    return QString::fromStdString(order.money(field).value_or(Money()).format0_00());
 }
 
 } // namespace
@@ -114,6 +114,12 @@ DetailsCommands detailsCommandsFor(const OrderRecord& order) {
     c.baseFee = feeText(order, OrderField::BaseFee);
     c.muniFee = feeText(order, OrderField::MuniFee);
     return c;
+}
+
+FeeSource feeSourceOf(const OrderRecord& order) {
+    const std::optional<DueDate> due = order.dueDate();
+    return {textOf(order, OrderField::FileNumber), order.text(OrderField::BaseFee),
+            order.text(OrderField::MuniFee), due && due->billedInAdvance};
 }
 
 } // namespace qm

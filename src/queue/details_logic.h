@@ -5,6 +5,7 @@
 
 #include <QDate>
 #include <QString>
+#include <string>
 
 namespace qm {
 
@@ -33,5 +34,15 @@ struct DetailsCommands {
     QString baseFee, muniFee; // "0.00"
 };
 DetailsCommands detailsCommandsFor(const OrderRecord& order);
+
+// What the fee boxes are filled from. A rebuild that re-selects the order and finds these
+// unchanged leaves the boxes as the user has them (typed copy costs, unlocked fees).
+struct FeeSource {
+    QString fileNumber;
+    std::string baseFee, muniFee; // as stored
+    bool billed = false;          // decides whether txtCopy is open
+    bool operator==(const FeeSource&) const = default;
+};
+FeeSource feeSourceOf(const OrderRecord& order);
 
 } // namespace qm

@@ -96,6 +96,10 @@ QWidget* PendingQueue::buildGrid() {
     model_ = new QueueModel(this);
     grdOrder->setModel(model_);
     grdOrder->setFont(queueTextFont());
+    // The searcher colours are chosen to read on this background (and the row colours).
+    QPalette gridPalette = grdOrder->palette();
+    gridPalette.setColor(QPalette::Base, kQueueGridBackground);
+    grdOrder->setPalette(gridPalette);
     grdOrder->horizontalHeader()->hide();
     grdOrder->verticalHeader()->hide();
     grdOrder->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -121,8 +125,12 @@ QWidget* PendingQueue::buildGrid() {
         if (!rebuilding_)
             ShowOrderDetails();
     });
+    // From the keyboard the menu opens under the current row, brought into view first.
     addMenuShortcuts(grdOrder, [this] {
-        const QRect row = grdOrder->visualRect(grdOrder->currentIndex());
+        const QModelIndex current = grdOrder->currentIndex();
+        if (current.isValid())
+            grdOrder->scrollTo(current, QAbstractItemView::EnsureVisible);
+        const QRect row = grdOrder->visualRect(current);
         const QPoint at = row.isValid() ? row.bottomLeft() : QPoint(0, 0);
         popUpSelectionMenu(grdOrder->viewport()->mapToGlobal(at));
     });
@@ -236,6 +244,15 @@ Status PendingQueue::RebuildQueue() {
     const OrderTable& orders = table ? *table : empty;
 
     const int topRow = grdOrder->rowAt(0);
+    // The refill empties the fee boxes; what was typed there goes back if the same order comes
+    // back with the same stored fees.
+    const std::optional<FeeSource> feesBefore = feesShown_;
+    const std::array<FeeBoxState, 3> typed = feeBoxes();
+    QLineEdit* focusedBox = nullptr;
+    for (QLineEdit* box : {txtBase, txtMuni, txtCopy})
+        if (box->hasFocus())
+            focusedBox = box;
+    const int cursor = focusedBox ? focusedBox->cursorPosition() : 0;
     grdOrder->setUpdatesEnabled(false);
     rebuilding_ = true;
     model_->setRows({}); // the old rows go before the new ones are built
@@ -272,8 +289,11 @@ Status PendingQueue::RebuildQueue() {
         }
     }
     rebuilding_ = false;
-    if (reselected)
+    if (reselected) {
         showDetails(&orders); // the file as just read
+        if (feesBefore && feesShown_ == feesBefore)
+            restoreFeeBoxes(typed, focusedBox, cursor);
+    }
 
     grdOrder->setUpdatesEnabled(true);
     return okStatus();
@@ -322,6 +342,7 @@ void PendingQueue::refill() {
 
 void PendingQueue::resetDetails() {
     detailsText_.clear();
+    feesShown_.reset();
     txtDetails->clear();
     for (QLineEdit* box : {txtBase, txtMuni, txtCopy}) {
         box->clear();
@@ -399,6 +420,38 @@ void PendingQueue::showOrder(const OrderRecord& order, const QueueCells& cells) 
     txtCopy->setEnabled(commands.copyCosts);
     cmdBill->setEnabled(commands.bill);
     cmdClose->setEnabled(commands.close);
+    feesShown_ = feeSourceOf(order);
+}
+
+std::array<FeeBoxState, 3> PendingQueue::feeBoxes() const {
+    return {FeeBoxState{txtBase->text(), txtBase->isEnabled()},
+            FeeBoxState{txtMuni->text(), txtMuni->isEnabled()},
+            FeeBoxState{txtCopy->text(), txtCopy->isEnabled()}};
+}
+
+void PendingQueue::restoreFeeBoxes(const std::array<FeeBoxState, 3>& boxes, QLineEdit* focused,
+                                   int cursor) {
+    QLineEdit* const edits[] = {txtBase, txtMuni, txtCopy};
+    for (size_t i = 0; i < boxes.size(); ++i) {
+        edits[i]->setText(boxes[i].text);
+        edits[i]->setEnabled(boxes[i].enabled);
+    }
+    if (focused && focused->isEnabled()) {
+        focused->setFocus(Qt::OtherFocusReason);
+        focused->setCursorPosition(cursor);
+    }
+}
+
+QueueSelectionSnapshot PendingQueue::selectionSnapshot() const {
+    QueueSelectionSnapshot snapshot;
+    const auto [current, last] = selectionEnds();
+    if (current >= 0 && current == last)
+        snapshot = selectionSnapshotOf(model_->shownCells(current));
+    const std::array<FeeBoxState, 3> fees = feeBoxes();
+    snapshot.base = fees[0];
+    snapshot.muni = fees[1];
+    snapshot.copy = fees[2];
+    return snapshot;
 }
 
 void PendingQueue::cmdResetClick() {

@@ -3,13 +3,16 @@
 // pane with the fee boxes and the order commands, and the pop-up menu of copy and print.
 
 #include "app_context.h"
+#include "details_logic.h"
 #include "drop_down_list.h"
 #include "order.h"
 #include "queue_logic.h"
 #include "result.h"
 
 #include <QWidget>
+#include <array>
 #include <functional>
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -36,6 +39,8 @@ class PendingQueue final : public QWidget {
     void ApplyQueueFilters(int k);
     // The reaction to a change of the grid's selection.
     void ShowOrderDetails();
+    // The selected order and the fee boxes as they are now, for a command to keep.
+    QueueSelectionSnapshot selectionSnapshot() const;
 
     void setTabCaption(std::function<void(const QString&)> caption) {
         tabCaption_ = std::move(caption);
@@ -84,6 +89,9 @@ class PendingQueue final : public QWidget {
     // ShowOrderDetails with Pending.fil as the rebuild has just read it, or afresh (nullptr).
     void showDetails(const OrderTable* justRead);
     void showOrder(const OrderRecord& order, const QueueCells& cells);
+    std::array<FeeBoxState, 3> feeBoxes() const;
+    // Puts back what the user had in the fee boxes, the focus and cursor included.
+    void restoreFeeBoxes(const std::array<FeeBoxState, 3>& boxes, QLineEdit* focused, int cursor);
     void cmdResetClick();
     void unlockFee(QLineEdit* box);
     bool focusInFilterList() const;
@@ -109,9 +117,10 @@ class PendingQueue final : public QWidget {
     std::function<void(const QString&)> tabCaption_;
     std::function<QStringList()> townList_;
     QWidget* headingBar_ = nullptr;
-    QString detailsText_;     // as composed, lines ending CR LF; txtDetails shows it
-    bool rebuilding_ = false; // selection changes while rebuilding show nothing yet
-    bool filling_ = false;    // filter lists refilled or re-selected: no refill per change
+    QString detailsText_;                // as composed, lines ending CR LF; txtDetails shows it
+    std::optional<FeeSource> feesShown_; // what the fee boxes were filled from
+    bool rebuilding_ = false;            // selection changes while rebuilding show nothing yet
+    bool filling_ = false; // filter lists refilled or re-selected: no refill per change
 };
 
 } // namespace qm

@@ -4,6 +4,7 @@
 #include "values.h"
 
 #include <algorithm>
+#include <cmath>
 #include <unordered_set>
 
 namespace qm {
@@ -192,9 +193,9 @@ QueueFilterItems collectFilterItems(const OrderTable& table) {
     items[TownFilter] = towns.items;
     items[TypeFilter] = types.items;
     items[SearcherFilter] = searchers.items;
+    items[TypeFilter] << kAllMunicipal << kAllRegular;
     for (QStringList& list : items)
         list.sort(Qt::CaseInsensitive);
-    items[TypeFilter] << kAllMunicipal << kAllRegular;
     return items;
 }
 
@@ -242,8 +243,37 @@ std::optional<QColor> rowBackground(const QDate& due, const QDate& today) {
     return std::nullopt;
 }
 
-QColor searcherTextColour(bool sent) {
-    return sent ? QColor(0, 0, 0) : QColor(128, 128, 128);
+QColor searcherTextColour(bool sent, const QColor& background) {
+    if (sent)
+        return QColor(0, 0, 0);
+    const QColor grey(128, 128, 128);
+    return contrastRatio(grey, background) >= kMinTextContrast ? grey : QColor(255, 255, 255);
+}
+
+namespace {
+
+double relativeLuminance(const QColor& colour) {
+    auto linear = [](int channel) {
+        const double c = channel / 255.0;
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    const QColor rgb = colour.toRgb();
+    return 0.2126 * linear(rgb.red()) + 0.7152 * linear(rgb.green()) + 0.0722 * linear(rgb.blue());
+}
+
+} // namespace
+
+double contrastRatio(const QColor& a, const QColor& b) {
+    const double la = relativeLuminance(a), lb = relativeLuminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QueueSelectionSnapshot selectionSnapshotOf(const QueueCells& cells) {
+    QueueSelectionSnapshot s;
+    s.fileNumber = cells[2];
+    s.street = cells[1].left(cells[1].indexOf(QLatin1Char(',')));
+    s.searcher = cells[5].left(cells[5].indexOf(QLatin1Char('*')));
+    return s;
 }
 
 QString pendingTabCaption(int shownRows) {

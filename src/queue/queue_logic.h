@@ -73,7 +73,30 @@ bool rowPassesFilters(const QueueRow& row, const QueueFilterChoice& choice);
 
 // Background of all seven cells: red when past due, yellow when due today, none later.
 std::optional<QColor> rowBackground(const QDate& due, const QDate& today);
-QColor searcherTextColour(bool sent);
+// Rows without a colour show the grid's own background.
+inline const QColor kQueueGridBackground(255, 255, 255);
+// The searcher's name: black once the assignment was sent, grey before; on a background where
+// grey would not read (red), white, which is as far from black as grey is and still reads.
+QColor searcherTextColour(bool sent, const QColor& background);
+// Contrast of two colours from their relative luminance (WCAG): 1 (none) to 21.
+double contrastRatio(const QColor& a, const QColor& b);
+inline constexpr double kMinTextContrast = 3.0;
+
+// The selected order as it stood when a command was clicked, kept by the command so that what
+// it acts on cannot change under its questions.
+struct FeeBoxState {
+    QString text;
+    bool enabled = false;
+    bool operator==(const FeeBoxState&) const = default;
+};
+struct QueueSelectionSnapshot {
+    QString fileNumber;           // empty when not exactly one row is selected
+    QString street;               // the address cell before its first ","
+    QString searcher;             // without its "*"
+    FeeBoxState base, muni, copy; // txtBase, txtMuni, txtCopy
+};
+// The row part of the snapshot: number, street and searcher of a row's cells.
+QueueSelectionSnapshot selectionSnapshotOf(const QueueCells& cells);
 
 QString pendingTabCaption(int shownRows); // "Pending Searches [n]"
 

@@ -56,7 +56,8 @@ QVariant QueueModel::data(const QModelIndex& index, int role) const {
         return {};
     case Qt::ForegroundRole:
         if (column == 5)
-            return searcherTextColour(row.sent);
+            return searcherTextColour(
+                row.sent, rowBackground(row.due, today_).value_or(kQueueGridBackground));
         return {};
     default:
         return {};

@@ -5,7 +5,9 @@
 #include "record.h"
 
 #include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace qm {
 
@@ -128,6 +130,19 @@ Result<LoadedConfig> parseConfig(std::string_view bytes, const std::string& prog
     return out;
 }
 
+// A config.txt written by an older copy, or copied in by hand, may be readable by others while it
+// holds the mail password: closed to its owner as saving would. Not through a symlink, and a file
+// this user cannot change is left as it is.
+static void keepPasswordPrivate(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 077) != 0)
+        (void)::fchmod(fd, 0600);
+    ::close(fd);
+}
+
 Result<LoadedConfig> loadConfig(const std::string& programFolder) {
     auto bytes = readWholeFile(programFolder + kConfigFileName);
     if (!bytes) {
@@ -139,7 +154,10 @@ Result<LoadedConfig> loadConfig(const std::string& programFolder) {
         }
         return bytes.error();
     }
-    return parseConfig(*bytes, programFolder);
+    auto loaded = parseConfig(*bytes, programFolder);
+    if (loaded && !loaded->settings.mail.password.empty())
+        keepPasswordPrivate(programFolder + kConfigFileName);
+    return loaded;
 }
 
 std::string encodeConfig(const Settings& s) {

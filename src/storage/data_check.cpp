@@ -15,10 +15,46 @@ namespace {
 
 constexpr const char* kCellCarriers[] = {"AT&T", "Sprint", "Verizon", "T-Mobile"};
 
+// Fields whose writers always quote them; only the two logs hold line breaks.
+bool isTextField(OrderField f) {
+    switch (f) {
+    case OrderField::EnteredAt:
+    case OrderField::DueDate:
+    case OrderField::BaseFee:
+    case OrderField::MuniFee:
+    case OrderField::CompletedAt:
+    case OrderField::CopyCosts:
+        return false;
+    default:
+        return true;
+    }
+}
+
+// The kinds checked by the readers, and what only a misread record shows: a text field that is
+// not quoted, or one-line text holding a line break.
+std::vector<std::string> orderRecordProblems(const RecordTable& table) {
+    std::vector<std::string> out;
+    for (const FieldProblem& problem : checkOrderFields(table, 0))
+        out.push_back(problem.message);
+    for (size_t i = 0; i < table.fieldsPerRecord(); ++i) {
+        const auto f = static_cast<OrderField>(i);
+        if (!isTextField(f))
+            continue;
+        const FieldView view = table.field(0, i);
+        if (view.kind != FieldKind::Text)
+            out.push_back(std::string(orderFieldName(f)) + " is not quoted text");
+        else if (f != OrderField::NotesLog && f != OrderField::MessagesLog &&
+                 view.text.find_first_of("\r\n") != std::string_view::npos)
+            out.push_back(std::string(orderFieldName(f)) + " holds a line break");
+    }
+    return out;
+}
+
 // Where one FileNumber was seen.
 struct NumberUse {
     OrderFile file;
     long record;
+    long line;
     bool billedInAdvance;
 };
 
@@ -46,7 +82,10 @@ class FolderChecker {
 
   private:
     void add(std::string file, long record, std::string message) {
-        report_.problems.push_back({std::move(file), record, std::move(message)});
+        add(std::move(file), record, 0, std::move(message));
+    }
+    void add(std::string file, long record, long line, std::string message) {
+        report_.problems.push_back({std::move(file), record, line, std::move(message)});
     }
 
     // The file's bytes, or nothing after reporting why they could not be read.
@@ -68,25 +107,44 @@ class FolderChecker {
         auto bytes = readReported(name, folder_ + name);
         if (!bytes)
             return;
-        auto table = parseOrderTable(file, std::move(*bytes), folder_ + name);
-        if (!table) {
-            add(name, table.error().record, table.error().message);
-            return;
-        }
-        const size_t count = table->size();
-        countOrders(file, count);
-        for (size_t i = 0; i < count; ++i) {
-            const long record = static_cast<long>(i + 1);
-            for (const FieldProblem& problem : checkOrderFields(table->records(), i))
-                add(name, record, problem.message);
-            const std::string number(table->field(i, OrderField::FileNumber).text);
-            if (number.empty()) {
-                add(name, record, "the FileNumber is empty");
+        checkBytes(name, *bytes);
+        const RecordScan scan = scanOrderFile(file, *bytes);
+        reportUnreadable(name, *bytes, scan);
+        countOrders(file, scan.records.size());
+        // The records that read, read once more together: record i of the table is the scan's
+        // record i.
+        auto table = parseOrderTable(file, readableBytes(*bytes, scan), name);
+        for (size_t i = 0; i < scan.records.size(); ++i) {
+            const ScannedRecord& r = scan.records[i];
+            for (const std::string& problem : r.problems)
+                add(name, r.record, r.line, problem);
+            if (!table || i >= table->size())
                 continue;
-            }
+            const std::string number(table->field(i, OrderField::FileNumber).text);
+            if (number.empty())
+                continue; // reported with the record's fields
             const auto due = parseDueDate(table->field(i, OrderField::DueDate));
-            uses_[number].push_back({file, record, due && due->billedInAdvance});
+            uses_[number].push_back({file, r.record, r.line, due && due->billedInAdvance});
         }
+    }
+
+    void reportUnreadable(const std::string& name, std::string_view bytes, const RecordScan& scan) {
+        for (const UnreadableStretch& s : scan.unreadable) {
+            const std::string size = std::to_string(s.end - s.begin) + " bytes";
+            if (s.end == bytes.size())
+                add(name, s.record, s.line,
+                    "the file ends in a record that is not whole (" + s.fault + "): " + size +
+                        " from this line on; quillmark-check --repair moves them to a side file");
+            else
+                add(name, s.record, s.line,
+                    "the record does not read (" + s.fault + "); reading goes on at line " +
+                        std::to_string(s.resumeLine) + ", " + size + " further");
+        }
+    }
+
+    void checkBytes(const std::string& name, std::string_view bytes) {
+        for (const ByteProblem& problem : checkTextBytes(bytes))
+            add(name, 0, problem.line, problem.message);
     }
 
     void countOrders(OrderFile file, size_t count) {
@@ -119,7 +177,7 @@ class FolderChecker {
                 continue;
             const NumberUse& first = uses.front();
             for (size_t i = 1; i < uses.size(); ++i)
-                add(orderFileName(uses[i].file), uses[i].record,
+                add(orderFileName(uses[i].file), uses[i].record, uses[i].line,
                     "FileNumber " + number + " is used twice (first in " +
                         orderFileName(first.file) + ", record " + std::to_string(first.record) +
                         ")");
@@ -131,6 +189,7 @@ class FolderChecker {
         auto bytes = readReported(name, folder_ + name);
         if (!bytes)
             return;
+        checkBytes(name, *bytes);
         const std::vector<std::string> lines = splitLines(*bytes);
         for (size_t i = 0; i < lines.size(); ++i) {
             const long lineNumber = static_cast<long>(i + 1);
@@ -156,19 +215,19 @@ class FolderChecker {
         auto bytes = readReported(name, path);
         if (!bytes)
             return;
-        auto entries = parseServiceEntries(*bytes, path);
-        if (!entries) {
-            add(name, entries.error().record, entries.error().message);
-            return;
-        }
-        for (size_t i = 0; i < entries->size(); ++i) {
-            const ServiceEntry& entry = (*entries)[i];
-            const long record = static_cast<long>(i + 1);
-            if (entry.code.empty())
-                add(name, record, "the service code is empty");
-            if (!parseNumber(entry.feeText))
-                add(name, record, "the fee \"" + entry.feeText + "\" is not a number");
-        }
+        checkBytes(name, *bytes);
+        const RecordScan scan = scanRecords(*bytes, 2, [](const RecordTable& table) {
+            std::vector<std::string> problems;
+            if (table.field(0, 0).text.empty())
+                problems.push_back("the service code is empty");
+            if (const std::string_view fee = table.field(0, 1).text; !parseNumber(fee))
+                problems.push_back("the fee \"" + std::string(fee) + "\" is not a number");
+            return problems;
+        });
+        reportUnreadable(name, *bytes, scan);
+        for (const ScannedRecord& r : scan.records)
+            for (const std::string& problem : r.problems)
+                add(name, r.record, r.line, problem);
     }
 
     void checkCustomRates() {
@@ -190,6 +249,7 @@ class FolderChecker {
         auto bytes = readReported(kBillingFileName, folder_ + kBillingFileName, false);
         if (!bytes)
             return;
+        checkBytes(kBillingFileName, *bytes);
         const std::vector<std::string> lines = splitLines(*bytes);
         for (size_t i = 0; i < lines.size(); ++i) {
             size_t separators = 0;
@@ -224,6 +284,8 @@ std::string DataProblem::describe() const {
     const bool lineFile = file.ends_with(".lst") || file.ends_with(".adr");
     if (record > 0)
         out += (lineFile ? ", line " : ", record ") + std::to_string(record);
+    if (line > 0 && !(lineFile && record > 0))
+        out += ", line " + std::to_string(line);
     return out + ": " + message;
 }
 
@@ -235,6 +297,10 @@ std::string DataReport::summary() const {
 
 DataReport checkDataFolder(const std::string& dataFolder) {
     return FolderChecker(dataFolder).run();
+}
+
+RecordScan scanOrderFile(OrderFile file, std::string_view bytes) {
+    return scanRecords(bytes, orderFieldCount(file), orderRecordProblems);
 }
 
 } // namespace qm

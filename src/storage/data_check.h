@@ -1,8 +1,12 @@
 #pragma once
 // A read-only check of a whole data folder: every file read with the storage readers, every
-// problem reported with the file and record it was found in.
+// problem reported with the file, record and line it was found in.
+
+#include "data_check_scan.h"
+#include "order.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qm {
@@ -10,9 +14,11 @@ namespace qm {
 struct DataProblem {
     std::string file; // name inside the data folder, for example "Pending.fil"
     long record = 0;  // 1-based record, or line of a line file; 0 when about the whole file
+    long line = 0;    // 1-based line a record of a delimited file starts on; 0 when not known
     std::string message;
 
-    std::string describe() const; // "Pending.fil, record 3: ...", "Companies.lst, line 2: ..."
+    // "Pending.fil, record 3, line 7: ...", "Companies.lst, line 2: ..."
+    std::string describe() const;
 };
 
 struct DataReport {
@@ -27,5 +33,9 @@ struct DataReport {
 
 // dataFolder ends with "/".
 DataReport checkDataFolder(const std::string& dataFolder);
+
+// An order file's records held to the form its writers give them, each record's field problems
+// included, reading going on past records that do not read.
+RecordScan scanOrderFile(OrderFile file, std::string_view bytes);
 
 } // namespace qm

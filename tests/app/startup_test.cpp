@@ -12,6 +12,7 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -78,6 +79,7 @@ class StartupTest : public ::testing::Test {
 };
 
 TEST_F(StartupTest, CommandLine) {
+    writeScript(folder + "upmender", "true");
     const struct {
         QStringList arguments;
         EntryOutcome outcome;
@@ -95,14 +97,44 @@ TEST_F(StartupTest, CommandLine) {
         }
     }
     EXPECT_TRUE(dialogs.shown().empty());
-    EXPECT_TRUE(QDir(folder).entryList(QDir::Files | QDir::Hidden).isEmpty()); // probe cleaned up
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+              QStringList{"upmender"}); // probe cleaned up
 }
 
-TEST_F(StartupTest, AnUpgradeUtilityThatCannotStartIsReported) {
-    launcher.fail = true;
-    EXPECT_EQ(runEntryStage(env, {"/upg"}), EntryOutcome::End);
-    ASSERT_EQ(dialogs.shown().size(), 1u);
-    EXPECT_EQ(dialogs.shown()[0].text, "program not found");
+TEST_F(StartupTest, AnUpgradeUtilityThatCannotStartIsNamedWithWhereItWasLookedFor) {
+    ProcessLauncher real;
+    env.launcher = &real;
+    const QString utility = folder + "upmender";
+    const struct {
+        const char* name;
+        std::function<void()> prepare;
+        QString text;
+    } cases[] = {
+        {"missing", [] {},
+         "The upgrade utility upmender was not found.\nIt is looked for in the program "
+         "folder:\n" +
+             utility},
+        {"a folder of that name", [&] { QDir(folder).mkdir("upmender"); },
+         "The upgrade utility upmender was not found.\nIt is looked for in the program "
+         "folder:\n" +
+             utility},
+        {"not executable",
+         [&] {
+             QDir(folder).rmdir("upmender");
+             writeScript(utility, "true");
+             QFile::setPermissions(utility, QFile::ReadOwner | QFile::WriteOwner);
+         },
+         "The upgrade utility " + utility + " could not be started:\n"},
+    };
+    for (const auto& c : cases) {
+        dialogs.clear();
+        c.prepare();
+        EXPECT_EQ(runEntryStage(env, {"/upg"}), EntryOutcome::End);
+        ASSERT_EQ(dialogs.shown().size(), 1u) << c.name;
+        EXPECT_TRUE(dialogs.shown()[0].text.startsWith(c.text))
+            << c.name << ": " << dialogs.shown()[0].text.toStdString();
+        EXPECT_EQ(dialogs.shown()[0].title, kProgramTitle) << c.name;
+    }
 }
 
 TEST_F(StartupTest, AFolderThatCannotBeChangedEndsWithAMessage) {
@@ -190,6 +222,7 @@ class VersionServer {
 };
 
 TEST_F(StartupTest, AnUpgradeIsOfferedOnlyForALaterRelease) {
+    writeScript(folder + "upmender", "true");
     env.programFile = folder + "quillmark";
     writeScript(env.programFile, "true");
     const QDate programDate = QFileInfo(env.programFile).lastModified().date();

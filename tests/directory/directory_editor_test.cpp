@@ -352,6 +352,129 @@ TEST_F(Editor, RemoveTakesEveryEqualLineAndTheRateFile) {
     EXPECT_FALSE(editor.removalMarked());
 }
 
+// However the row is chosen, the boxes, the rates asked for and REMOVE all take that one row.
+TEST_F(Editor, EveryWayOfSelectingGivesOneEntryForBoxesRatesAndRemove) {
+    const std::string acme = kCompanyLine;
+    const std::string beta =
+        "Beta Title _ 5 Oak St _  _ Avon, CT 06001 _  _ (860) 555-0202 _ b@beta _ ";
+    const std::string zeta =
+        "Zeta Land _ 7 Elm St _  _ Enfield, CT 06082 _  _ (860) 555-0303 _ z@zeta _ ";
+    const std::string rates = std::string(kCustomRatesFolder) + "/";
+    enum Way { Click, KeyDown, Code };
+    const struct {
+        const char* name;
+        Way way;
+        int before; // the row selected first; -1 for none, as right after opening
+    } cases[] = {
+        {"first click after opening", Click, -1},
+        {"click after another row", Click, 0},
+        {"click on the row after a click elsewhere", Click, 2},
+        {"arrow key", KeyDown, 0},
+        {"call", Code, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        put(kCompanies, zeta + "\r\n" + acme + "\r\n" + beta + "\r\n");
+        std::filesystem::create_directory(folder() + kCustomRatesFolder);
+        for (const char* name : {"Acme", "Beta Title", "Zeta Land"})
+            put(rates + name + ".rte", std::string("\"T1\",\"1") + name[0] + ".00\"\r\n");
+        editor.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
+        open(kCompanies);
+        ASSERT_EQ(rows(), (QStringList{QString::fromStdString(acme), QString::fromStdString(beta),
+                                       QString::fromStdString(zeta)}));
+        if (c.before >= 0) {
+            ASSERT_TRUE(editor.selectRow(c.before));
+        }
+        QSignalSpy entries(&editor, &DirectoryEditor::currentEntryChanged);
+        QSignalSpy loads(&editor, &DirectoryEditor::customRatesLoad);
+        QSignalSpy saves(&editor, &DirectoryEditor::customRatesSave);
+        const QModelIndex betaRow = editor.List1->model()->index(1, 0);
+        switch (c.way) {
+        case Click:
+            QTest::mouseClick(editor.List1->viewport(), Qt::LeftButton, {},
+                              editor.List1->visualRect(betaRow).center());
+            EXPECT_EQ(saves.count(), 1); // the entry shown before is left
+            break;
+        case KeyDown:
+            editor.List1->setFocus();
+            QTest::keyClick(editor.List1, Qt::Key_Down);
+            break;
+        case Code:
+            ASSERT_TRUE(editor.selectRow(1));
+            break;
+        }
+        ASSERT_EQ(editor.List1->selectedItems().size(), 1);
+        EXPECT_EQ(editor.List1->selectedItems()[0]->text(), QString::fromStdString(beta));
+        EXPECT_EQ(editor.Text[1]->text(), "Beta Title");
+        EXPECT_EQ(editor.Text[4]->text(), "Avon, CT 06001");
+        EXPECT_EQ(editor.selectedEntry().bytes, beta);
+        ASSERT_GE(entries.count(), 1);
+        const auto last = entries.last()[0].value<SelectedDirectoryEntry>();
+        EXPECT_EQ(last.line, QString::fromStdString(beta));
+        EXPECT_EQ(last.rateName, "Beta Title");
+        ASSERT_GE(loads.count(), 1);
+        EXPECT_EQ(loads.last()[0].toString(), "Beta Title");
+        ASSERT_TRUE(editor.cmdRemove->isEnabled());
+
+        editor.cmdRemove->click();
+        EXPECT_TRUE(dialogs.shown().empty());
+        EXPECT_EQ(file(kCompanies), zeta + "\r\n" + acme + "\r\n");
+        EXPECT_FALSE(std::filesystem::exists(folder() + rates + "Beta Title.rte"));
+        for (const char* kept : {"Acme", "Zeta Land"}) {
+            std::ifstream in(folder() + rates + kept + ".rte", std::ios::binary);
+            std::stringstream bytes;
+            bytes << in.rdbuf();
+            EXPECT_EQ(bytes.str(), std::string("\"T1\",\"1") + kept[0] + ".00\"\r\n") << kept;
+        }
+        EXPECT_TRUE(editor.selectedEntry().isEmpty());
+        EXPECT_TRUE(entries.last()[0].value<SelectedDirectoryEntry>().isEmpty());
+        open(kCompanies); // closed for the next case
+    }
+}
+
+TEST_F(Editor, NamesThatCannotNameARateFileAreRefusedWithAMessage) {
+    const QString longest(DirectoryEditor::kMaxNameBytes, QLatin1Char('n'));
+    const struct {
+        const char* name;
+        int box;
+        QString before; // already in the box, cursor at its end
+        QString typed;  // typed key by key, or pasted when paste is set
+        bool paste;
+        QString kept;
+        bool refused;
+    } cases[] = {
+        {"the longest name is taken", 1, longest.left(250), "n", false, longest, false},
+        {"one more key is refused", 1, longest, "x", false, longest, true},
+        {"a paste is cut at the limit", 2, "Ann ", QString(300, 'p'), true,
+         "Ann " + QString(DirectoryEditor::kMaxNameBytes - 4, 'p'), true},
+        {"accented letters count one byte each", 1, QString(250, QChar(0xE9)),
+         QStringLiteral("\u00e9\u00e9"), true, QString(251, QChar(0xE9)), true},
+        {"box 3 does not name a file", 3, QString(300, 'a'), "b", false, QString(300, 'a') + "b",
+         false},
+    };
+    open(kAttorneys);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        dialogs.clear();
+        QLineEdit* box = editor.Text[c.box];
+        box->setText(c.before);
+        box->setCursorPosition(int(c.before.size()));
+        if (c.paste)
+            box->insert(c.typed);
+        else
+            QTest::keyClicks(box, c.typed);
+        EXPECT_EQ(box->text(), c.kept);
+        if (!c.refused) {
+            EXPECT_TRUE(dialogs.shown().empty());
+            continue;
+        }
+        ASSERT_EQ(dialogs.shown().size(), 1u);
+        EXPECT_EQ(dialogs.shown()[0].title, "NAME TOO LONG");
+        EXPECT_TRUE(dialogs.shown()[0].text.startsWith("A name can be at most 251 characters"));
+    }
+}
+
 TEST_F(Editor, RemovedAttorneyWithoutFirmComesBackWithItsNameInFieldOne) {
     const std::string line =
         "Jane Roe _ Jane Roe _ 9 Elm _  _ Hartford, CT _  _ (860) 555-0199 _ j@roe";

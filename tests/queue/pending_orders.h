@@ -31,6 +31,11 @@ struct PendingFields {
         return *this;
     }
     PendingFields& billedInAdvance() { return billed = true, *this; }
+    PendingFields& charged(std::string base, std::string municipal) {
+        baseFee = std::move(base);
+        muniFee = std::move(municipal);
+        return *this;
+    }
 
     std::string number;
     QDate due;
@@ -43,6 +48,8 @@ struct PendingFields {
     std::string address1 = "12 Oak St";
     std::string address2;
     bool billed = false;
+    std::string baseFee = "150"; // as stored
+    std::string muniFee = "35.5";
 };
 
 inline DateTime dayOf(const QDate& day) {
@@ -64,8 +71,8 @@ inline OrderRecord pendingRecord(const PendingFields& s) {
     r.setDueDate({dayOf(s.due), s.billed});
     r.setText(OrderField::Searcher, s.searcher);
     r.setText(OrderField::EnteredBy, "clerk");
-    r.set(OrderField::BaseFee, Field::ofCurrency(150));
-    r.set(OrderField::MuniFee, Field::ofCurrency(35.5));
+    r.set(OrderField::BaseFee, Field::ofMoney(*Money::fromStored(s.baseFee)));
+    r.set(OrderField::MuniFee, Field::ofMoney(*Money::fromStored(s.muniFee)));
     return r;
 }
 

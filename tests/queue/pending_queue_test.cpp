@@ -196,7 +196,8 @@ TEST_F(PendingQueueTest, RowsArePaintedByTheirDueDateAndSearcherTextByTheSentFla
     ASSERT_EQ(shownNumbers(), (QStringList{"BILLED", "YESTERDAY", "TODAY", "TOMORROW"}));
     const QueueModel& model = queue->model();
     const std::optional<QColor> backgrounds[] = {kRed, kRed, kYellow, std::nullopt};
-    const QColor searcherText[] = {QColor(128, 128, 128), QColor(0, 0, 0), QColor(128, 128, 128),
+    // Not sent: grey, but white where grey would not read on red.
+    const QColor searcherText[] = {QColor(255, 255, 255), QColor(0, 0, 0), QColor(128, 128, 128),
                                    QColor(0, 0, 0)};
     for (int r = 0; r < 4; ++r) {
         for (int c = 0; c < 7; ++c) {
@@ -337,11 +338,24 @@ TEST_F(PendingQueueTest, RightClickAndTheMenuKeysOpenTheMenuAndKeepTheSelection)
     queue->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(queue.get()));
     grid()->setFocus();
-    for (const QKeySequence& keys :
-         {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
-        QTest::keySequence(grid(), keys);
-        EXPECT_TRUE(menu->isVisible()) << keys.toString().toStdString();
-        menu->hide();
+    // The current row is where the menu opens, scrolled into view when it was not.
+    const struct {
+        const char* name;
+        int scrollTo; // row put at the top first
+    } views[] = {{"current row in view", 0}, {"current row scrolled away", 60}};
+    for (const auto& v : views) {
+        grid()->scrollTo(queue->model().index(v.scrollTo, 0), QAbstractItemView::PositionAtTop);
+        for (const QKeySequence& keys :
+             {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
+            SCOPED_TRACE(std::string(v.name) + " " + keys.toString().toStdString());
+            QTest::keySequence(grid(), keys);
+            EXPECT_TRUE(menu->isVisible());
+            EXPECT_EQ(grid()->selectionModel()->selectedRows().size(), 3);
+            const QRect current = grid()->visualRect(grid()->currentIndex());
+            EXPECT_TRUE(grid()->viewport()->rect().contains(current));
+            EXPECT_EQ(menu->pos(), grid()->viewport()->mapToGlobal(current.bottomLeft()));
+            menu->hide();
+        }
     }
 }
 
@@ -384,6 +398,93 @@ TEST_F(PendingQueueTest, DoubleClickingAFeeLabelUnlocksItsBox) {
     QTest::mouseDClick(control<QLabel>("lblMuni"), Qt::LeftButton);
     EXPECT_TRUE(control<QLineEdit>("txtMuni")->hasFocus());
     EXPECT_EQ(control<QLineEdit>("txtMuni")->selectedText(), "35.50");
+}
+
+TEST_F(PendingQueueTest, SnapshotHoldsTheSelectedOrderAndTheFeeBoxes) {
+    ASSERT_TRUE(writePending(
+        folder.path(),
+        std::vector<PendingFields>{PendingFields("S1", kToday).at("9 Elm St", "Unit 2").by("Ann*"),
+                                   PendingFields("S2", kToday.addDays(1)).by("Bo")}));
+    rebuild();
+    queue->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(queue.get()));
+    QueueSelectionSnapshot none = queue->selectionSnapshot();
+    EXPECT_TRUE(none.fileNumber.isEmpty());
+    EXPECT_EQ(none.copy, (FeeBoxState{"", false}));
+
+    clickRow(0);
+    QTest::keyClicks(control<QLineEdit>("txtCopy"), "12.40");
+    QTest::mouseDClick(control<QLabel>("lblMuni"), Qt::LeftButton);
+    QTest::keyClicks(control<QLineEdit>("txtMuni"), "40");
+    const QueueSelectionSnapshot s = queue->selectionSnapshot();
+    EXPECT_EQ(s.fileNumber, "S1");
+    EXPECT_EQ(s.street, "9 Elm St Unit 2");
+    EXPECT_EQ(s.searcher, "Ann");
+    EXPECT_EQ(s.base, (FeeBoxState{"150.00", false}));
+    EXPECT_EQ(s.muni, (FeeBoxState{"40", true}));
+    EXPECT_EQ(s.copy, (FeeBoxState{"12.40", true}));
+
+    // A kept snapshot does not follow the grid.
+    clickRow(1);
+    EXPECT_EQ(s.fileNumber, "S1");
+    EXPECT_EQ(queue->selectionSnapshot().fileNumber, "S2");
+    clickRow(0, Qt::ShiftModifier);
+    EXPECT_TRUE(queue->selectionSnapshot().fileNumber.isEmpty());
+}
+
+// Another workstation's change of Pending.fil rebuilds the queue while copy costs are typed.
+TEST_F(PendingQueueTest, TypedFeesSurviveARebuildUnlessTheOrdersFeesChanged) {
+    const struct {
+        const char* name;
+        PendingFields selected; // the selected order as the other writer leaves it
+        bool kept;
+    } cases[] = {
+        {"another order appended", PendingFields("S1", kToday), true},
+        {"its base fee changed", PendingFields("S1", kToday).charged("175", "35.5"), false},
+        {"its municipal fee changed", PendingFields("S1", kToday).charged("150", "0"), false},
+        {"it was billed", PendingFields("S1", kToday).billedInAdvance(), false},
+    };
+    queue->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(queue.get()));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(
+            writePending(folder.path(), std::vector<PendingFields>{PendingFields("S1", kToday),
+                                                                   PendingFields("S2", kToday)}));
+        rebuild();
+        clickRow(queue->model().rowOfFileNumber("S1"));
+        auto* copy = control<QLineEdit>("txtCopy");
+        QTest::keyClicks(copy, "12.40");
+        copy->setCursorPosition(2);
+        QTest::mouseDClick(control<QLabel>("lblBase"), Qt::LeftButton);
+        QTest::keyClicks(control<QLineEdit>("txtBase"), "99");
+        copy->setFocus();
+        copy->setCursorPosition(2);
+
+        if (c.kept) {
+            auto lock = DataLock::acquire(folder.path());
+            ASSERT_TRUE(lock);
+            ASSERT_TRUE(appendOrder(*lock, test::pendingRecord(PendingFields("S3", kToday))));
+        } else {
+            ASSERT_TRUE(writePending(folder.path(), std::vector<PendingFields>{
+                                                        c.selected, PendingFields("S2", kToday)}));
+        }
+        rebuild();
+        ASSERT_EQ(context.selectedFileNumber, "S1");
+        const QueueSelectionSnapshot s = queue->selectionSnapshot();
+        if (c.kept) {
+            EXPECT_EQ(s.copy, (FeeBoxState{"12.40", true}));
+            EXPECT_EQ(s.base, (FeeBoxState{"99", true}));
+            EXPECT_EQ(s.muni, (FeeBoxState{"35.50", false}));
+            EXPECT_TRUE(copy->hasFocus());
+            EXPECT_EQ(copy->cursorPosition(), 2);
+        } else {
+            EXPECT_EQ(s.copy.text, "");
+            EXPECT_FALSE(s.base.enabled);
+            EXPECT_EQ(s.base.text, QString::fromStdString(Money::fromStored(c.selected.baseFee)->format0_00()));
+            EXPECT_EQ(s.muni.text, QString::fromStdString(Money::fromStored(c.selected.muniFee)->format0_00()));
+        }
+    }
 }
 
 } // namespace

@@ -115,12 +115,13 @@ TEST(QueueFilterItemsTest, CollectedWithTheSubstringRuleAndSortedWithoutCase) {
           PendingFields("3", kToday).from("Abe Law", "")},
          CustomerFilter,
          {"Abe Law", "Bea Law", "zed Title"}},
-        {"types and municipal searches, then the two fixed items",
+        {"types and municipal searches with the two fixed items, all in order",
          {PendingFields("1", kToday).types("R.2 Owner", "M.Lien"),
           PendingFields("2", kToday).types("c.Full", ""),
-          PendingFields("3", kToday).types("R.2", "M.Lien")},
+          PendingFields("3", kToday).types("R.2", "M.Lien"),
+          PendingFields("4", kToday).types("A.Deed", "")},
          TypeFilter,
-         {"c.Full", "M.Lien", "R.2 Owner", kAllMunicipal, kAllRegular}},
+         {"A.Deed", kAllMunicipal, kAllRegular, "c.Full", "M.Lien", "R.2 Owner"}},
         {"due dates as shown, without the billed marker",
          {PendingFields("1", QDate(2024, 3, 9)).billedInAdvance(),
           PendingFields("2", QDate(2024, 3, 9)), PendingFields("3", QDate(2023, 1, 2))},
@@ -180,10 +181,65 @@ TEST(QueueColourTest, BackgroundFromTheDueDateAndSearcherTextFromTheSentFlag) {
     EXPECT_EQ(rowBackground(QDate(), kToday), std::nullopt);
     const QueueRow billed = queueRowOf(tableOf({PendingFields("B", kToday).billedInAdvance()}), 0);
     EXPECT_EQ(rowBackground(billed.due, kToday), QColor(255, 255, 0));
-    EXPECT_EQ(searcherTextColour(true), QColor(0, 0, 0));
-    EXPECT_EQ(searcherTextColour(false), QColor(128, 128, 128));
     EXPECT_EQ(pendingTabCaption(0), "Pending Searches [0]");
     EXPECT_EQ(pendingTabCaption(1234), "Pending Searches [1234]");
+}
+
+TEST(QueueColourTest, ContrastRatioFollowsRelativeLuminance) {
+    const struct {
+        QColor a, b;
+        double ratio;
+    } cases[] = {
+        {Qt::black, Qt::white, 21.0},
+        {Qt::white, Qt::black, 21.0},
+        {QColor(255, 0, 0), QColor(255, 0, 0), 1.0},
+        {QColor(128, 128, 128), QColor(255, 0, 0), 1.01}, // grey on red: unreadable
+        {Qt::black, QColor(255, 0, 0), 5.25},
+        {QColor(128, 128, 128), Qt::white, 3.95},
+    };
+    for (const auto& c : cases)
+        EXPECT_NEAR(contrastRatio(c.a, c.b), c.ratio, 0.01) << c.a.name().toStdString();
+}
+
+// Every row colour the queue paints, with the searcher sent and not: readable, and the two
+// told apart on the same row.
+TEST(QueueColourTest, SearcherTextReadsOnEveryRowColour) {
+    const struct {
+        const char* name;
+        int daysDue;
+    } rows[] = {{"past due", -1}, {"due today", 0}, {"due later", 1}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const QColor background =
+            rowBackground(kToday.addDays(row.daysDue), kToday).value_or(kQueueGridBackground);
+        const QColor sent = searcherTextColour(true, background);
+        const QColor unsent = searcherTextColour(false, background);
+        EXPECT_GE(contrastRatio(sent, background), kMinTextContrast);
+        EXPECT_GE(contrastRatio(unsent, background), kMinTextContrast);
+        EXPECT_GE(contrastRatio(sent, unsent), kMinTextContrast);
+    }
+    EXPECT_EQ(searcherTextColour(true, Qt::white), QColor(0, 0, 0));
+    EXPECT_EQ(searcherTextColour(false, Qt::white), QColor(128, 128, 128));
+}
+
+TEST(QueueSnapshotTest, NumberStreetAndSearcherOfARow) {
+    const struct {
+        QString address, searcher;
+        QString street, searcherShown;
+    } cases[] = {
+        {"12 Oak St, Agawam", "Ann Marie", "12 Oak St", "Ann Marie"},
+        {"Unit 4, 12 Oak St Rear, West Springfield", "Bo", "Unit 4", "Bo"},
+        {", Agawam", "", "", ""},
+        {"12 Oak St", "Ann*", "12 Oak St", "Ann"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.address.toStdString());
+        const QueueCells cells = {"03/09/24", c.address, "F-1", "R.2", "", c.searcher, "T_"};
+        const QueueSelectionSnapshot snapshot = selectionSnapshotOf(cells);
+        EXPECT_EQ(snapshot.fileNumber, "F-1");
+        EXPECT_EQ(snapshot.street, c.street);
+        EXPECT_EQ(snapshot.searcher, c.searcherShown);
+    }
 }
 
 } // namespace

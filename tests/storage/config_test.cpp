@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace qm {
 namespace {
@@ -117,6 +118,38 @@ TEST(Config, SaveWritesAllRecordsPrivately) {
     ASSERT_TRUE(back);
     EXPECT_EQ(back->settings, s);
     EXPECT_FALSE(fileExists(program.file("config.new")));
+}
+
+TEST(Config, ReadingAPasswordOthersCanReadClosesTheFile) {
+    const struct {
+        const char* fixtureName;
+        unsigned mode;
+        unsigned after;
+    } cases[] = {
+        {"config-five-records.txt", 0644, 0600}, {"config-five-records.txt", 0640, 0600},
+        {"config-five-records.txt", 0604, 0600}, {"config-five-records.txt", 0600, 0600},
+        {"config-five-records.txt", 0400, 0400}, // already private: left as the owner set it
+        {"config-four-records.txt", 0644, 0644}, // no password, nothing to hide
+    };
+    for (const auto& c : cases) {
+        TempFolder program;
+        test::put(program.file("config.txt"), fixture(c.fixtureName));
+        ASSERT_EQ(::chmod(program.file("config.txt").c_str(), c.mode), 0);
+        ASSERT_TRUE(loadConfig(program.path())) << c.fixtureName;
+        struct stat st {};
+        ASSERT_EQ(::stat(program.file("config.txt").c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, c.after) << c.fixtureName << " " << std::oct << c.mode;
+    }
+
+    // A symlinked config.txt is read, but its target is not changed through the link.
+    TempFolder program;
+    test::put(program.file("elsewhere.txt"), fixture("config-five-records.txt"));
+    ASSERT_EQ(::chmod(program.file("elsewhere.txt").c_str(), 0644), 0);
+    ASSERT_EQ(::symlink("elsewhere.txt", program.file("config.txt").c_str()), 0);
+    ASSERT_TRUE(loadConfig(program.path()));
+    struct stat st {};
+    ASSERT_EQ(::stat(program.file("elsewhere.txt").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0644u);
 }
 
 TEST(Config, DataPathBoxIsNormalised) {
