@@ -1,0 +1,117 @@
+#include "staged_file.h"
+
+#include <atomic>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+#include <utility>
+
+namespace qm {
+
+namespace {
+
+std::string folderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+}
+
+// A name no other writer uses: several workstations may write into the same folder.
+std::string temporaryNameFor(const std::string& finalPath) {
+    static std::atomic<unsigned> serial{0};
+    char host[64] = "host";
+    ::gethostname(host, sizeof host - 1);
+    return finalPath + "." + host + "-" + std::to_string(::getpid()) + "-" +
+           std::to_string(serial++) + ".tmp";
+}
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+}
+
+} // namespace
+
+Result<StagedFile> StagedFile::write(const std::string& finalPath, std::string_view bytes) {
+    std::string temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temporary = temporaryNameFor(finalPath);
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            return systemError(temporary, errno, "cannot create the file");
+    }
+    if (fd < 0)
+        return systemError(temporary, EEXIST, "cannot create the file");
+
+    StagedFile staged(temporary, finalPath);
+    const bool written = writeAll(fd, bytes);
+    const int err = errno;
+    if (!written) {
+        ::close(fd);
+        return systemError(temporary, err, "cannot write the file");
+    }
+    if (::fsync(fd) != 0) {
+        const int syncErr = errno;
+        ::close(fd);
+        return systemError(temporary, syncErr, "cannot sync the file");
+    }
+    if (::close(fd) != 0)
+        return systemError(temporary, errno, "cannot close the file");
+    return staged;
+}
+
+StagedFile::StagedFile(StagedFile&& other) noexcept
+    : temporary_(std::move(other.temporary_)), final_(std::move(other.final_)),
+      committed_(other.committed_) {
+    other.temporary_.clear();
+}
+
+StagedFile& StagedFile::operator=(StagedFile&& other) noexcept {
+    if (this != &other) {
+        discard();
+        temporary_ = std::move(other.temporary_);
+        final_ = std::move(other.final_);
+        committed_ = other.committed_;
+        other.temporary_.clear();
+    }
+    return *this;
+}
+
+StagedFile::~StagedFile() {
+    discard();
+}
+
+Status StagedFile::commit() {
+    if (committed_)
+        return okStatus();
+    if (::rename(temporary_.c_str(), final_.c_str()) != 0)
+        return systemError(final_, errno, "cannot move the file into place");
+    committed_ = true;
+    const std::string folder = folderOf(final_);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return systemError(folder, errno, "cannot open the folder");
+    // Some network file systems refuse to sync a folder; the rename itself has happened.
+    const bool synced = ::fsync(fd) == 0 || errno == EINVAL || errno == EROFS;
+    const int err = errno;
+    ::close(fd);
+    if (!synced)
+        return systemError(folder, err, "cannot sync the folder");
+    return okStatus();
+}
+
+void StagedFile::discard() {
+    if (!committed_ && !temporary_.empty())
+        ::unlink(temporary_.c_str());
+    temporary_.clear();
+}
+
+} // namespace qm
