@@ -3,6 +3,7 @@
 #include "data_file.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <ctime>
 #include <fcntl.h>
 #include <mutex>
