@@ -5,8 +5,11 @@
 set -eu
 cd "$(dirname "$0")/.."
 cmake --preset release >/dev/null
-cmake --build --preset release --target quillmark-bench quillmark-queue-bench quillmark-save-bench
+cmake --build --preset release --target quillmark-bench quillmark-queue-bench quillmark-save-bench \
+  quillmark-lock-bench
 for bench in quillmark-bench quillmark-queue-bench quillmark-save-bench; do
   echo "== $bench"
   build/release/bench/$bench --benchmark_min_time=0.2 "$@"
 done
+echo "== quillmark-lock-bench"
+build/release/bench/quillmark-lock-bench

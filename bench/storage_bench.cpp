@@ -9,6 +9,7 @@
 #include "files.h"
 #include "generator.h"
 #include "order.h"
+#include "order_splice.h"
 #include "plain_read.h"
 #include "record.h"
 
@@ -22,6 +23,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
+#include <malloc.h>
 #include <string>
 #include <string_view>
 #include <sys/wait.h>
@@ -170,6 +172,62 @@ void scanInMemory(benchmark::State& state, std::string path, size_t records) {
     setThroughput(state, bytes.size(), records);
 }
 
+// ---- changing one record of a large file under the lock
+
+enum class RewriteKind { Records, SpliceTable, SpliceFound };
+
+// The record in the middle of the file is written again unchanged, so the file stays the same
+// from one iteration to the next. `number` is its FileNumber, by which a command finds it.
+bool rewriteOneRecord(RewriteKind kind, const std::string& folder, OrderFile file,
+                      const std::string& number) {
+    auto lock = qm::DataLock::acquire(folder);
+    if (!lock)
+        return false;
+    switch (kind) {
+    case RewriteKind::Records: {
+        auto records = qm::readOrderRecords(folder, file);
+        if (!records || records->empty())
+            return false;
+        return qm::rewriteOrderFile(*lock, file, *records).ok();
+    }
+    case RewriteKind::SpliceTable: {
+        auto table = qm::readOrderFile(folder, file);
+        if (!table || table->size() == 0)
+            return false;
+        const size_t middle = table->size() / 2;
+        return qm::spliceOrderFile(*lock, *table, {{{middle, table->record(middle)}}, {}}).ok();
+    }
+    case RewriteKind::SpliceFound: {
+        auto found = qm::findOrders(*lock, file, number);
+        if (!found || found->orders.empty())
+            return false;
+        const qm::FoundOrder& order = found->orders.front();
+        return qm::spliceOrderFile(*lock, *found, {{{order.place.index, order.record}}, {}}).ok();
+    }
+    }
+    return false;
+}
+
+std::string middleFileNumber(const std::string& path, OrderFile file) {
+    auto numbers = qm::scanFileNumbers(readBytes(path), file, path);
+    return numbers && !numbers->empty() ? (*numbers)[numbers->size() / 2] : std::string();
+}
+
+void rewriteOne(benchmark::State& state, RewriteKind kind, std::string folder, OrderFile file) {
+    const std::string path = orderPath(folder, file);
+    const std::string before = readBytes(path);
+    const std::string number = middleFileNumber(path, file);
+    for (auto _ : state) {
+        if (!rewriteOneRecord(kind, folder, file, number)) {
+            state.SkipWithError("the rewrite failed");
+            return;
+        }
+    }
+    if (readBytes(path) != before)
+        state.SkipWithError("the file changed");
+    setThroughput(state, before.size(), 1);
+}
+
 // ---- peak memory, measured in a child so that nothing else of this process counts
 
 long statusKiB(const char* key) {
@@ -199,6 +257,8 @@ long long childPeakBytes(const std::function<bool()>& work) {
         return -1;
     if (pid == 0) {
         ::close(fds[0]);
+        // Heap the parent freed but kept would be reused without adding to the resident set.
+        ::malloc_trim(0);
         // Start the high-water mark at the present size (Linux 4.0 and later).
         if (FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
             std::fputs("5", f);
@@ -317,6 +377,22 @@ void registerAll(const std::string& root, const std::vector<size_t>& sizes) {
     add("CatCommand/Archives/" + std::to_string(largest),
         [=](benchmark::State& s) { catCommand(s, archive, largest); });
 
+    // Only the archives' folder: its Pending.fil and Completed.fil are as large.
+    const struct {
+        const char* name;
+        RewriteKind kind;
+    } rewrites[] = {{"Records", RewriteKind::Records},
+                    {"SpliceTable", RewriteKind::SpliceTable},
+                    {"SpliceFound", RewriteKind::SpliceFound}};
+    for (size_t n : sizes) {
+        for (const auto& r : rewrites) {
+            const std::string folder = ordersFolder(root, n);
+            const RewriteKind kind = r.kind;
+            add(std::string("RewriteOne/") + r.name + "/Archives/" + std::to_string(n),
+                [=](benchmark::State& s) { rewriteOne(s, kind, folder, OrderFile::Archives); });
+        }
+    }
+
     auto once = [](const std::string& name, auto fn) {
         benchmark::RegisterBenchmark(name.c_str(), fn)
             ->Iterations(1)
@@ -333,6 +409,18 @@ void registerAll(const std::string& root, const std::vector<size_t>& sizes) {
             return table && table->size() == largest;
         });
     });
+    for (const auto& r : rewrites) {
+        const std::string folder = ordersFolder(root, largest);
+        const RewriteKind kind = r.kind;
+        once(std::string("PeakMemory/RewriteOne/") + r.name + "/Archives/" +
+                 std::to_string(largest),
+             [=](benchmark::State& s) {
+                 const std::string number = middleFileNumber(archive, OrderFile::Archives);
+                 peakMemory(
+                     s, std::string("one record of Archives.fil changed, ") + r.name, {archive},
+                     [=] { return rewriteOneRecord(kind, folder, OrderFile::Archives, number); });
+             });
+    }
     once("PeakMemory/AllFileNumbers/" + std::to_string(largest), [=](benchmark::State& s) {
         peakMemory(s, "duplicate scan of the three files", scanPaths, [=] {
             auto numbers = qm::allFileNumbers(scan);

@@ -143,7 +143,7 @@ Result<std::vector<std::string>> readDirectoryFileUnlocked(const std::string& da
 
 Status appendDirectoryEntry(const DataLock& lock, DirectoryKind kind, std::string_view line) {
     return appendToFile(lock, lock.dataFolder() + directoryFileName(kind),
-                        std::string(line) + "\r\n");
+                        std::string(line) + "\r\n", RecordLayout::Lines);
 }
 
 Status removeDirectoryEntry(const DataLock& lock, DirectoryKind kind, std::string_view line) {

@@ -1,181 +1,102 @@
 #include "files.h"
 
+#include "data_file.h"
+#include "record_tail.h"
+
 #include <atomic>
 #include <cerrno>
 #include <fcntl.h>
-#include <sched.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <utility>
+#include <vector>
 
 namespace qm {
 
 namespace {
 
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
+constexpr const char* kRepairAdvice =
+    "run quillmark-check --repair to set the incomplete part aside";
+
+// Reads the file from its start to `size` through the tracker.
+Status followRecordEnds(int fd, const std::string& path, std::uint64_t size,
+                        RecordEndTracker& tracker) {
+    std::vector<char> buffer(std::min<std::uint64_t>(size, 1 << 20));
+    std::uint64_t at = 0;
+    while (at < size) {
+        const auto want = static_cast<size_t>(std::min<std::uint64_t>(buffer.size(), size - at));
+        const ssize_t n = ::pread(fd, buffer.data(), want, static_cast<off_t>(at));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return systemError(path, errno, "cannot read the file");
+        if (n == 0)
+            break; // cut short meanwhile: what is there decides
+        tracker.feed(std::string_view(buffer.data(), static_cast<size_t>(n)));
+        at += static_cast<std::uint64_t>(n);
     }
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    // Closes now so that a failing close is seen.
-    int close() {
-        const int rc = ::close(fd_);
-        fd_ = -1;
-        return rc;
-    }
-
-  private:
-    int fd_;
-};
-
-// The size of a file just opened for reading; a failed open or a folder is an error.
-Result<size_t> sizeOfOpenFile(const FileDescriptor& fd, const std::string& path) {
-    if (!fd.valid())
-        return systemError(path, errno, "cannot open the file");
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0)
-        return systemError(path, errno, "cannot read the file's size");
-    if (S_ISDIR(st.st_mode))
-        return Error{ErrorKind::Io, path, 0, "is a folder, not a file", EISDIR};
-    return static_cast<size_t>(st.st_size);
-}
-
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
-}
-
-std::string folderOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
-}
-
-Status syncFolder(const std::string& path) {
-    const std::string folder = folderOf(path);
-    FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!fd.valid())
-        return systemError(folder, errno, "cannot open the folder");
-    // Some network file systems refuse to sync a folder; the rename itself has happened.
-    if (::fsync(fd.get()) != 0 && errno != EINVAL && errno != EROFS)
-        return systemError(folder, errno, "cannot sync the folder");
     return okStatus();
+}
+
+Result<bool> endsOnCompleteRecord(int fd, const std::string& path, std::uint64_t size,
+                                  RecordLayout layout) {
+    if (size == 0)
+        return true;
+    if (layout == RecordLayout::Lines) {
+        char last = 0;
+        if (::pread(fd, &last, 1, static_cast<off_t>(size - 1)) != 1)
+            return systemError(path, errno, "cannot read the file");
+        return last == '\n';
+    }
+    RecordEndTracker tracker;
+    if (Status read = followRecordEnds(fd, path, size, tracker); !read)
+        return read.error();
+    return tracker.endsOnCompleteRecord();
+}
+
+// After a failed append: the file as it was, or an error saying that it is not.
+Error cutBack(int fd, const std::string& path, std::uint64_t size, int err, const char* what) {
+    Error error = systemError(path, err, what);
+    if (::ftruncate(fd, static_cast<off_t>(size)) != 0 || ::fsync(fd) != 0)
+        error.message +=
+            "; the file may now end in an incomplete record: " + std::string(kRepairAdvice);
+    else
+        error.message += "; nothing was added";
+    return error;
+}
+
+// Creates `temporary` afresh: a stale one is removed first, and the new one is created
+// exclusively, so that nothing planted under its name (a symbolic link) is written through.
+Result<FileDescriptor> createTemporary(const std::string& temporary, unsigned mode) {
+    if (::unlink(temporary.c_str()) != 0 && errno != ENOENT)
+        return systemError(temporary, errno, "cannot remove the old temporary file");
+    FileDescriptor fd(::open(temporary.c_str(),
+                             O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                             static_cast<mode_t>(mode)));
+    if (!fd.valid())
+        return systemError(temporary, errno, "cannot create the temporary file");
+    // The umask took bits away; the replaced file keeps the mode it had.
+    if (::fchmod(fd.get(), static_cast<mode_t>(mode)) != 0)
+        return systemError(temporary, errno, "cannot set the file's permissions");
+    return fd;
 }
 
 } // namespace
 
-Result<DataLock> DataLock::acquire(const std::string& dataFolder) {
-    const std::string path = dataFolder + kLockFileName;
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return systemError(path, errno, "cannot open the lock file");
-    struct flock fl {};
-    fl.l_type = F_WRLCK;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = 0;
-    fl.l_len = 0; // the whole file
-    while (::fcntl(fd, F_OFD_SETLK, &fl) != 0) {
-        const int err = errno;
-        if (err == EAGAIN || err == EACCES || err == EINTR) {
-            sched_yield(); // held elsewhere: try again at once
-            continue;
-        }
-        ::close(fd);
-        return systemError(path, err, "cannot lock the lock file");
-    }
-    if (::ftruncate(fd, 0) != 0) {
-        const int err = errno;
-        ::close(fd);
-        return systemError(path, err, "cannot empty the lock file");
-    }
-    return DataLock(fd, dataFolder);
-}
-
-DataLock::DataLock(DataLock&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), folder_(std::move(other.folder_)) {}
-
-DataLock& DataLock::operator=(DataLock&& other) noexcept {
-    if (this != &other) {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = std::exchange(other.fd_, -1);
-        folder_ = std::move(other.folder_);
-    }
-    return *this;
-}
-
-DataLock::~DataLock() {
-    if (fd_ >= 0)
-        ::close(fd_); // closing the description releases the lock
-}
-
-Result<MappedFile> MappedFile::open(const std::string& path) {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    auto fileSize = sizeOfOpenFile(fd, path);
-    if (!fileSize)
-        return fileSize.error();
-    const size_t size = *fileSize;
-    constexpr size_t kSmallFile = size_t{4} << 20;
-    if (size < kSmallFile) {
-        fd.close();
-        auto bytes = readWholeFile(path);
-        if (!bytes)
-            return bytes.error();
-        return MappedFile(std::move(bytes).value());
-    }
-    void* data = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd.get(), 0);
-    if (data == MAP_FAILED)
-        return systemError(path, errno, "cannot map the file");
-    return MappedFile(data, size);
-}
-
-MappedFile::MappedFile(MappedFile&& other) noexcept
-    : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)),
-      small_(std::move(other.small_)) {}
-
-MappedFile& MappedFile::operator=(MappedFile&& other) noexcept {
-    if (this != &other) {
-        if (data_)
-            ::munmap(data_, size_);
-        data_ = std::exchange(other.data_, nullptr);
-        size_ = std::exchange(other.size_, 0);
-        small_ = std::move(other.small_);
-    }
-    return *this;
-}
-
-MappedFile::~MappedFile() {
-    if (data_)
-        ::munmap(data_, size_);
-}
-
 Result<std::string> readWholeFile(const std::string& path) {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    auto size = sizeOfOpenFile(fd, path);
+    auto fd = openPlainFile(path, O_RDONLY, 0, "cannot open the file");
+    if (!fd)
+        return fd.error();
+    auto size = sizeOfFile(fd->get(), path);
     if (!size)
         return size.error();
     std::string out;
     // One spare byte: read() then reports the end without the buffer growing (and being copied).
-    out.resize(*size + 1);
+    out.resize(static_cast<size_t>(*size) + 1);
     size_t have = 0;
     for (;;) {
         if (have == out.size())
             out.resize(out.size() + 65536); // the file grew while we read it
-        const ssize_t n = ::read(fd.get(), out.data() + have, out.size() - have);
+        const ssize_t n = ::read(fd->get(), out.data() + have, out.size() - have);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -208,31 +129,36 @@ std::string temporaryPathFor(const std::string& path) {
 }
 
 Status writeWholeFile(const std::string& path, std::string_view bytes, unsigned mode) {
-    FileDescriptor fd(
-        ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, static_cast<mode_t>(mode)));
-    if (!fd.valid())
-        return systemError(path, errno, "cannot create the file");
-    if (!writeAll(fd.get(), bytes))
+    auto fd = openPlainFile(path, O_WRONLY | O_CREAT | O_TRUNC, mode, "cannot create the file");
+    if (!fd)
+        return fd.error();
+    if (!writeAll(fd->get(), bytes))
         return systemError(path, errno, "cannot write the file");
-    if (::fsync(fd.get()) != 0)
+    if (::fsync(fd->get()) != 0)
         return systemError(path, errno, "cannot sync the file");
-    if (fd.close() != 0)
+    if (fd->close() != 0)
         return systemError(path, errno, "cannot close the file");
     return okStatus();
 }
 
 namespace {
 
-// Writes bytes to `temporary`, then renames it over path.
-Status replaceThrough(const std::string& temporary, const std::string& path, std::string_view bytes,
-                      unsigned mode) {
-    if (Status written = writeWholeFile(temporary, bytes, mode); !written)
-        return written;
-    // The mode is applied again because an older ".new" file keeps its own.
-    if (::chmod(temporary.c_str(), static_cast<mode_t>(mode)) != 0)
-        return systemError(temporary, errno, "cannot set the file's permissions");
-    if (::rename(temporary.c_str(), path.c_str()) != 0)
-        return systemError(path, errno, "cannot replace the file");
+Status replaceThrough(const std::string& temporary, const std::string& path, unsigned mode,
+                      const std::function<Status(int fd)>& write) {
+    auto fd = createTemporary(temporary, mode);
+    if (!fd)
+        return fd.error();
+    Status done = write(fd->get());
+    if (done && ::fsync(fd->get()) != 0)
+        done = systemError(temporary, errno, "cannot sync the file");
+    if (done && fd->close() != 0)
+        done = systemError(temporary, errno, "cannot close the file");
+    if (done && ::rename(temporary.c_str(), path.c_str()) != 0)
+        done = systemError(path, errno, "cannot replace the file");
+    if (!done) {
+        ::unlink(temporary.c_str()); // ours: created exclusively above
+        return done;
+    }
     return syncFolder(path);
 }
 
@@ -246,32 +172,84 @@ Status replaceFileContent(const std::string& path, std::string_view bytes, unsig
     ::gethostname(host, sizeof host - 1);
     const std::string temporary = path + "." + host + "-" + std::to_string(::getpid()) + "-" +
                                   std::to_string(serial++) + ".new";
-    Status replaced = replaceThrough(temporary, path, bytes, mode);
-    if (!replaced)
-        ::unlink(temporary.c_str());
-    return replaced;
+    return replaceThrough(temporary, path, mode, [&](int fd) -> Status {
+        if (!writeAll(fd, bytes))
+            return systemError(temporary, errno, "cannot write the file");
+        return okStatus();
+    });
 }
 
-Status rewriteFile(const DataLock&, const std::string& path, std::string_view bytes) {
-    // Keep the permissions the share gave the file.
+namespace {
+
+Result<unsigned> modeForRewrite(const std::string& path) {
     struct stat st {};
-    const unsigned mode = ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
-    return replaceThrough(temporaryPathFor(path), path, bytes, mode);
+    if (::lstat(path.c_str(), &st) != 0)
+        return 0644u; // a new file
+    if (!S_ISREG(st.st_mode))
+        return Error{ErrorKind::Io, path, 0,
+                     S_ISLNK(st.st_mode)
+                         ? "is a symbolic link; the files of the data folder must be plain files"
+                         : "is not a plain file",
+                     EINVAL};
+    // Keep the permissions the share gave the file.
+    return static_cast<unsigned>(st.st_mode & 07777);
 }
 
-Status appendToFile(const DataLock&, const std::string& path, std::string_view bytes) {
-    return appendWithoutLock(path, bytes);
+} // namespace
+
+Status rewriteFileThrough(const DataLock&, const std::string& path,
+                          const std::function<Status(int fd)>& write) {
+    auto mode = modeForRewrite(path);
+    if (!mode)
+        return mode.error();
+    return replaceThrough(temporaryPathFor(path), path, *mode, write);
+}
+
+Status rewriteFile(const DataLock& lock, const std::string& path, std::string_view bytes) {
+    const std::string temporary = temporaryPathFor(path);
+    return rewriteFileThrough(lock, path, [&](int fd) -> Status {
+        if (!writeAll(fd, bytes))
+            return systemError(temporary, errno, "cannot write the file");
+        return okStatus();
+    });
+}
+
+Status appendToFile(const DataLock&, const std::string& path, std::string_view bytes,
+                    RecordLayout layout) {
+    auto fd = openPlainFile(path, O_RDWR | O_CREAT | O_APPEND, 0666,
+                            "cannot open the file for appending");
+    if (!fd)
+        return fd.error();
+    auto size = sizeOfFile(fd->get(), path);
+    if (!size)
+        return size.error();
+    auto complete = endsOnCompleteRecord(fd->get(), path, *size, layout);
+    if (!complete)
+        return complete.error();
+    if (!*complete)
+        return Error{ErrorKind::BadRecord, path, 0,
+                     "the file does not end on a complete record (a write to it was cut short), "
+                     "so nothing was added; " +
+                         std::string(kRepairAdvice),
+                     0};
+    // One write as a rule; only a full disk or a size limit splits it, and then it fails.
+    if (!writeAll(fd->get(), bytes))
+        return cutBack(fd->get(), path, *size, errno, "cannot append to the file");
+    if (::fsync(fd->get()) != 0)
+        return cutBack(fd->get(), path, *size, errno, "cannot sync the file");
+    return okStatus();
 }
 
 Status appendWithoutLock(const std::string& path, std::string_view bytes) {
-    FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666));
-    if (!fd.valid())
-        return systemError(path, errno, "cannot open the file for appending");
-    if (!writeAll(fd.get(), bytes))
+    auto fd = openPlainFile(path, O_WRONLY | O_CREAT | O_APPEND, 0666,
+                            "cannot open the file for appending");
+    if (!fd)
+        return fd.error();
+    if (!writeAll(fd->get(), bytes))
         return systemError(path, errno, "cannot append to the file");
-    if (::fsync(fd.get()) != 0)
+    if (::fsync(fd->get()) != 0)
         return systemError(path, errno, "cannot sync the file");
-    if (fd.close() != 0)
+    if (fd->close() != 0)
         return systemError(path, errno, "cannot close the file");
     return okStatus();
 }

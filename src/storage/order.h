@@ -106,6 +106,8 @@ class OrderTable {
     }
     OrderRecord record(size_t index) const;
     const RecordTable& records() const { return table_; }
+    // The file's bytes as read; records().rawRecord(i) lies inside them.
+    std::string_view bytes() const { return bytes_; }
 
   private:
     friend Result<OrderTable> parseOrderTable(OrderFile, std::string, const std::string&);
@@ -129,8 +131,10 @@ Status rewriteOrderFile(const DataLock& lock, OrderFile file,
 // Stops at the first record that does not read.
 Result<std::vector<std::string>> scanFileNumbers(std::string_view bytes, OrderFile file,
                                                  const std::string& path);
-// Hands over the FileNumbers of the three order files in turn, with the file's bytes for a
-// closer look, until the visitor returns false. A missing file holds none.
+// Hands over the FileNumbers of the three order files in turn until the visitor returns false.
+// The files are read in pieces of whole records: `bytes` is the piece that holds the record,
+// and `record` its index within that piece (parseOrderTable(file, bytes) finds it there). A
+// missing file holds none.
 using FileNumberVisitor =
     std::function<bool(OrderFile file, std::string_view bytes, const std::string& path,
                        size_t record, const std::string& number)>;

@@ -14,6 +14,7 @@ enum class ErrorKind {
     BadName,      // a name that cannot be used as a file name
     BadConfig,    // config.txt is unreadable
     Io,           // any other operating-system failure
+    LockBusy,     // the lock was still held elsewhere when a bounded wait ended
 };
 
 struct Error {

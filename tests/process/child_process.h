@@ -26,6 +26,7 @@ class ChildProcess {
     bool outputEndsWithin(std::chrono::milliseconds timeout);
     // Reads the output to its end and reaps the child; returns the wait status.
     int wait();
+    pid_t pid() const { return pid_; }
     // SIGKILL, then wait().
     int kill();
 

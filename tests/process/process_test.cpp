@@ -18,10 +18,12 @@
 #include <future>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <random>
 #include <stdexcept>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -302,8 +304,10 @@ TEST(LockAcrossProcesses, LockFileLeftOnDiskCausesNoDelay) {
             const auto took = std::chrono::steady_clock::now() - start;
             ASSERT_TRUE(lock.ok()) << lock.error().describe();
             EXPECT_LT(took, 2s);
-            // The content is not kept: emptied at every acquisition.
-            EXPECT_EQ(readWholeFile(folder.file(kLockFileName)).value(), "");
+            // The old content is not kept: the file names the new holder only.
+            const auto holder = parseLockHolder(readWholeFile(folder.file(kLockFileName)).value());
+            ASSERT_TRUE(holder);
+            EXPECT_EQ(holder->pid, ::getpid());
         }
         EXPECT_TRUE(fileExists(folder.file(kLockFileName))) << "the lock file stays after release";
     }
@@ -370,4 +374,74 @@ TEST(RewriteCrashSafety, KilledRewriterLeavesOldOrNewContent) {
                        std::to_string(problems) + (problems == 1 ? " problem" : " problems"));
     EXPECT_EQ(checker.lines(), expected);
     EXPECT_TRUE(exitedWith(status, problems == 0 ? 0 : 1));
+}
+
+// What a waiting window shows: the holder while it holds the lock, by its process id; once the
+// holder is killed the wait ends without naming it again.
+TEST(LockAcrossProcesses, WaiterNamesALiveHolderOnly) {
+    TempDataFolder folder;
+    ChildProcess holder = startHolder(folder);
+    std::mutex mutex;
+    std::vector<LockWait> waits;
+    setLockWaitObserver([&](const LockWait& w) {
+        const std::lock_guard guard(mutex);
+        waits.push_back(w);
+    });
+    ThreadWaiter waiter(folder.path());
+    std::this_thread::sleep_for(kBlockedFor);
+    const pid_t holderPid = holder.pid();
+    EXPECT_TRUE(killedBy(holder.kill(), SIGKILL));
+    EXPECT_TRUE(waiter.succeeded());
+    setLockWaitObserver({});
+    ASSERT_GE(waits.size(), 2u);
+    EXPECT_TRUE(waits.back().done);
+    EXPECT_FALSE(waits.back().holder);
+    for (size_t i = 0; i + 1 < waits.size(); ++i) {
+        ASSERT_TRUE(waits[i].holder) << "report " << i;
+        EXPECT_EQ(waits[i].holder->pid, holderPid);
+    }
+}
+
+// Another user who may write the data folder must be able to take the lock, whoever created
+// Access.lok and whatever their umask. Needs root to act as the other user.
+TEST(LockAcrossProcesses, EveryUserWhoMayWriteTheFolderMayLock) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to run a child as another user";
+    constexpr uid_t kOtherUser = 65534; // nobody
+    struct Case {
+        const char* name;
+        mode_t folderMode;
+        bool lockFileLeftByOlderVersion; // 0644, as a umask of 022 made it
+    };
+    const Case cases[] = {{"folder writable by all", 0777, false},
+                          {"folder writable by its group", 02770, false},
+                          {"a lock file with the owner's umask", 0777, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDataFolder folder;
+        ASSERT_EQ(::chown(folder.path().c_str(), 0, kOtherUser), 0);
+        ASSERT_EQ(::chmod(folder.path().c_str(), c.folderMode), 0);
+        const mode_t umaskBefore = ::umask(022);
+        if (c.lockFileLeftByOlderVersion) {
+            ASSERT_TRUE(writeWholeFile(folder.file(kLockFileName), "", 0644).ok());
+        }
+        {
+            auto lock = DataLock::acquire(folder.path()); // created, or opened, as root
+            ASSERT_TRUE(lock.ok()) << lock.error().describe();
+        }
+        ::umask(umaskBefore);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            if (::setgid(kOtherUser) != 0 || ::setuid(kOtherUser) != 0)
+                ::_exit(2);
+            auto lock = DataLock::tryAcquire(folder.path(), 5000ms);
+            if (!lock)
+                std::fprintf(stderr, "%s\n", lock.error().describe().c_str());
+            ::_exit(lock ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(exitedWith(status, 0)) << "the other user could not take the lock";
+    }
 }

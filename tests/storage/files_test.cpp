@@ -85,21 +85,6 @@ TEST(Files, ReplacementsWithoutTheLockDoNotTripOverEachOther) {
     EXPECT_EQ(files, 1u); // no temporary file left behind
 }
 
-TEST(Files, MappedFilesShowTheBytesOfSmallAndLargeFiles) {
-    TempFolder folder;
-    const std::string sizes[] = {"", "small\r\n", std::string((5 << 20) + 3, 'x')};
-    for (const std::string& bytes : sizes) {
-        test::put(folder.file("Archives.fil"), bytes);
-        auto mapped = MappedFile::open(folder.file("Archives.fil"));
-        ASSERT_TRUE(mapped);
-        MappedFile moved = std::move(mapped).value();
-        EXPECT_EQ(moved.bytes(), bytes);
-    }
-    auto missing = MappedFile::open(folder.file("Pending.fil"));
-    ASSERT_FALSE(missing);
-    EXPECT_EQ(missing.error().kind, ErrorKind::FileNotFound);
-}
-
 TEST(Files, AppendCreatesAMissingFile) {
     TempFolder folder;
     auto lock = DataLock::acquire(folder.path());
