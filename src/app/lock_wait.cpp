@@ -3,8 +3,30 @@
 #include "cp1252.h"
 
 #include <QApplication>
+#include <cstdio>
 
 namespace qm {
+
+std::string describeLockHolder(const LockHolder& holder) {
+    char since[16];
+    std::snprintf(since, sizeof since, "%02d:%02d:%02d", holder.since.hour % 100,
+                  holder.since.minute % 100, holder.since.second % 100);
+    return holder.user + " on " + holder.host + " (process " + std::to_string(holder.pid) +
+           ") since " + since;
+}
+
+void reportLockWaits(LockWaitIndicator& indicator) {
+    setLockWaitObserver([&indicator](const LockWait& wait) {
+        if (wait.done)
+            indicator.finished();
+        else
+            indicator.waiting(wait.waited, wait.holder ? describeLockHolder(*wait.holder) : "");
+    });
+}
+
+void stopReportingLockWaits() {
+    setLockWaitObserver(nullptr);
+}
 
 QString lockHolderNotice(const std::string& holderLine) {
     const QString holder = QString::fromStdString(cp1252ToUtf8(holderLine)).trimmed();

@@ -4,6 +4,7 @@
 // and the window kept painting. The lock reports its wait again and again; when the reports
 // stop (or a new wait begins) the wait is over and the pointer and the notice go.
 
+#include "data_lock.h"
 #include "dialogs.h"
 
 #include <QTimer>
@@ -42,6 +43,12 @@ class LockWaitIndicator {
     std::optional<NoticeId> notice_;
 };
 
+// Makes every wait for the data lock in this process report to `indicator` until stopped.
+void reportLockWaits(LockWaitIndicator& indicator);
+void stopReportingLockWaits();
+
+// "user on host (process N) since hh:mm:ss" for the notice.
+std::string describeLockHolder(const LockHolder& holder);
 // The notice's text for a holder line as the lock file gives it.
 QString lockHolderNotice(const std::string& holderLine);
 inline const QString kLockWaitTitle = QStringLiteral(" WAITING FOR THE DATA");

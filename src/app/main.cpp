@@ -88,13 +88,13 @@ int main(int argc, char** argv) {
         dialogs.message(nullptr, QMessageBox::Critical, qm::kProgramTitle,
                         QString::fromStdString(offered.error().describe()));
     qm::LockWaitIndicator lockWait(dialogs, &window);
-    // TODO(lead): report the lock's waits once storage offers the observer:
-    // qm::setLockWaitObserver([&lockWait](auto waited, const std::string& holder) {
-    //     lockWait.waiting(waited, holder); });
+    qm::reportLockWaits(lockWait);
     QObject::connect(&instance, &qm::SingleInstance::restoreRequested, &window,
                      &qm::MainWindow::restoreFromAnotherCopy);
     window.show();
     if (qEnvironmentVariableIsSet("QUILLMARK_STARTUP_PROBE"))
         reportStartupAndQuit(sinceStart, window);
-    return app.exec();
+    const int status = app.exec();
+    qm::stopReportingLockWaits();
+    return status;
 }

@@ -1,10 +1,15 @@
 #include "lock_wait.h"
 
+#include "files.h"
+
 #include <QApplication>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
+#include <optional>
+#include <unistd.h>
 
 namespace qm {
 namespace {
@@ -58,6 +63,35 @@ TEST(LockWait, TheWindowKeepsRunningItsEventsWhileWaiting) {
     wait.waiting(milliseconds(100), "");
     EXPECT_TRUE(ran);
     wait.finished();
+}
+
+// A real wait: another holder keeps the data lock for 2.5 s; the waiting command shows the busy
+// pointer, then a notice naming the holder, and the window's timers go on (they release it here).
+TEST(LockWait, AWaitForARealHolderNamesItAndEndsWhenItIsReleased) {
+    QTemporaryDir folder;
+    const std::string data = folder.path().toStdString() + "/";
+    ScriptedDialogs dialogs;
+    QWidget window;
+    LockWaitIndicator indicator(dialogs, &window);
+    reportLockWaits(indicator);
+    auto holder = std::make_optional(DataLock::acquire(data).value());
+    bool busyWhileWaiting = false;
+    QTimer::singleShot(300, [&] { busyWhileWaiting = busyPointer(); });
+    QTimer::singleShot(2500, [&] { holder.reset(); });
+
+    auto waited = DataLock::acquire(data);
+    stopReportingLockWaits();
+
+    ASSERT_TRUE(waited);
+    EXPECT_FALSE(holder.has_value());
+    EXPECT_TRUE(busyWhileWaiting);
+    ASSERT_EQ(dialogs.notices().size(), 1u);
+    const QString text = dialogs.notices()[0].message.text;
+    EXPECT_TRUE(text.contains(QString::fromStdString(currentLockHolder().user + " on ")) &&
+                text.contains(QStringLiteral("(process %1)").arg(::getpid())))
+        << text.toStdString();
+    EXPECT_FALSE(dialogs.notices()[0].open);
+    EXPECT_FALSE(busyPointer());
 }
 
 } // namespace
