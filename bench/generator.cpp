@@ -147,11 +147,11 @@ struct Draft {
     bool billedInAdvance = false;
     std::string searcher; // with the "*" marker when notified
     std::string enteredBy;
-    double baseFee = 0, muniFee = 0;
+    Money baseFee, muniFee;
     std::string notes, messages;
     Moment completedAt = 0;
     bool completedAtIsEntered = false; // the copy made when billing in advance
-    double copyCosts = 0;
+    Money copyCosts;
     std::string statementNumber;
     DateTime statementDate;
 };
@@ -239,12 +239,12 @@ class OrderMaker {
         half.entered = when;
         half.enteredAsText = false;
         half.searchType.clear();
-        half.baseFee = 0;
+        half.baseFee = Money();
         half.muniFee = pickListFee(half, half.muniSearch);
         half.notes.clear();
         half.messages.clear();
         original.muniSearch.clear();
-        original.muniFee = 0;
+        original.muniFee = Money();
         original.enteredAsText = true; // pulled, saved again
         return half;
     }
@@ -252,10 +252,14 @@ class OrderMaker {
     // Closing confirms the fees, mostly as they were.
     void close(Draft& d, Moment when) {
         d.completedAt = when;
-        if (random_.percent(12))
-            d.baseFee =
-                std::max(0.0, d.baseFee + std::array{25.0, -10.0, 12.5, 50.0}[random_.below(4)]);
-        d.copyCosts = random_.percent(40) ? 0 : 2.5 * random_.between(1, 16);
+        if (random_.percent(12)) {
+            const std::int64_t change =
+                std::array{250000, -100000, 125000, 500000}[random_.below(4)];
+            d.baseFee = std::max(Money(), d.baseFee + Money::fromUnits(change));
+        }
+        // Copies in steps of 2.50.
+        d.copyCosts =
+            random_.percent(40) ? Money() : Money::fromUnits(25000 * random_.between(1, 16));
     }
 
     void billOnStatement(Draft& d, Moment statementDay) {
@@ -326,17 +330,17 @@ class OrderMaker {
     }
 
     // The pick lists carry whole dollars, from the customer's rates when it has its own.
-    static double pickListFee(const Draft& d, const std::string& code) {
+    static Money pickListFee(const Draft& d, const std::string& code) {
         if (code.empty())
-            return 0;
+            return Money();
         const Customer* rates = d.company ? d.company : d.attorney;
         for (const auto& [c, fee] : rates->customRates)
             if (c == code)
-                return static_cast<double>(roundFeeToDollars(fee));
+                return Money::fromDollars(roundFeeToDollars(fee));
         for (const Service& s : kServices)
             if (code == s.code)
-                return static_cast<double>(roundFeeToDollars(s.fee));
-        return 0;
+                return Money::fromDollars(roundFeeToDollars(s.fee));
+        return Money();
     }
 
     // Lines fall in working hours, in order, after the order was entered and by `until`.
@@ -381,15 +385,15 @@ OrderRecord toRecord(const Draft& d, OrderFile file) {
     r.setDueDate({d.due, d.billedInAdvance});
     r.setText(OrderField::Searcher, d.searcher);
     r.setText(OrderField::EnteredBy, d.enteredBy);
-    r.set(OrderField::BaseFee, Field::ofCurrency(d.baseFee));
-    r.set(OrderField::MuniFee, Field::ofCurrency(d.muniFee));
+    r.set(OrderField::BaseFee, Field::ofMoney(d.baseFee));
+    r.set(OrderField::MuniFee, Field::ofMoney(d.muniFee));
     r.setText(OrderField::NotesLog, d.notes);
     r.setText(OrderField::MessagesLog, d.messages);
     if (file == OrderFile::Pending)
         return r;
     r.set(OrderField::CompletedAt,
           d.completedAtIsEntered ? entered : Field::ofDate(toDateTime(d.completedAt)));
-    r.set(OrderField::CopyCosts, Field::ofCurrency(d.copyCosts));
+    r.set(OrderField::CopyCosts, Field::ofMoney(d.copyCosts));
     if (file == OrderFile::Completed)
         return r;
     r.setText(OrderField::StatementNumber, d.statementNumber);
@@ -514,8 +518,8 @@ void writePendingOrders(OrderMaker& maker, const std::vector<CopyPlace>& plan, R
             Draft copy = d;
             maker.close(copy, billedAt);
             copy.completedAtIsEntered = true;
-            if (copy.copyCosts == 0)
-                copy.copyCosts = 5;
+            if (copy.copyCosts.isZero())
+                copy.copyCosts = Money::fromDollars(5);
             if (plan[i] == CopyPlace::Archives) {
                 maker.billOnStatement(
                     copy, std::min(today, startOfDay(billedAt) + random.between(0, 5) * kDay));

@@ -73,8 +73,8 @@ OrderDraft OrderEditor::draftFromScreen(bool byAssign) const {
     d.muniSearch = toDisk(chosenText(cboMuni));
     d.typeListFee = chosenFee(cboType);
     d.muniListFee = chosenFee(cboMuni);
-    d.typeFeeOverride = toDisk(state_.typeFeeOverride);
-    d.muniFeeOverride = toDisk(state_.muniFeeOverride);
+    d.typeFeeOverride = state_.typeFeeOverride;
+    d.muniFeeOverride = state_.muniFeeOverride;
     d.dueDate = dayOf(DTPicker1->date());
     d.searcher = toDisk(chosenText(cboSearcher));
     d.notifiedSearcher = toDisk(state_.notifiedSearcher);
@@ -252,9 +252,9 @@ void OrderEditor::fillFromPulled(const OrderRecord& order) {
     if (order.text(OrderField::TitleCompany).empty() && order.text(OrderField::Customer).empty())
         loadOrderRates(QStringLiteral("default"));
     selectItem(cboType, text(OrderField::SearchType));
-    state_.typeFeeOverride = text(OrderField::BaseFee);
+    state_.typeFeeOverride = order.money(OrderField::BaseFee);
     selectItem(cboMuni, text(OrderField::MuniSearch));
-    state_.muniFeeOverride = text(OrderField::MuniFee);
+    state_.muniFeeOverride = order.money(OrderField::MuniFee);
     const std::optional<DueDate> due = order.dueDate();
     const std::optional<DateTime> entered = order.enteredAt();
     if (due) {
@@ -323,8 +323,8 @@ void OrderEditor::Clear() {
         cboType->setEnabled(true);
         state_.splitLocked = false;
         state_.pulledFileNumber.clear();
-        state_.typeFeeOverride.clear();
-        state_.muniFeeOverride.clear();
+        state_.typeFeeOverride.reset();
+        state_.muniFeeOverride.reset();
         state_.notifiedSearcher.clear();
         state_.enteredAt.clear();
         state_.pull = EditorState::Pull::None;

@@ -1,7 +1,10 @@
 #pragma once
 // What the order editor remembers beside its visible fields.
 
+#include "money.h"
+
 #include <QString>
+#include <optional>
 
 namespace qm {
 
@@ -10,8 +13,8 @@ struct EditorState {
     QString messagesCache;    // MessagesLog of the pulled order
     QString enteredAt;        // EnteredAt of the pulled order, as text
     QString notifiedSearcher; // the searcher already notified, without "*"
-    QString typeFeeOverride;  // fees of the pulled order, used instead of the list's
-    QString muniFeeOverride;
+    // Fees of the pulled order, used instead of the list's.
+    std::optional<Money> typeFeeOverride, muniFeeOverride;
     QString titleCompanyChoice; // the last chosen items, for the refresh to restore
     QString searcherChoice;
     QString recText;               // the directory row the attorney fields came from

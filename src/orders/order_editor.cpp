@@ -421,14 +421,11 @@ void OrderEditor::serviceChosen(DropDownList* list) {
         const bool onlyMuni = cboMuni->currentIndex() > 0 && cboType->currentIndex() == -1;
         setCaptionColour(lblType, onlyMuni ? kCaptionDarkGrey : kCaptionRed);
     }
-    QString& override = list == cboType ? state_.typeFeeOverride : state_.muniFeeOverride;
-    if (list->currentIndex() < 0) {
-        override.clear();
-    } else {
-        const double fee = static_cast<double>(list->currentData().toLongLong());
-        if (parseNumber(toDisk(override)).value_or(0.0) != fee)
-            override.clear();
-    }
+    std::optional<Money>& override =
+        list == cboType ? state_.typeFeeOverride : state_.muniFeeOverride;
+    if (list->currentIndex() < 0 ||
+        override.value_or(Money()) != Money::fromDollars(list->currentData().toLongLong()))
+        override.reset();
     UpdateEntryCommands();
 }
 

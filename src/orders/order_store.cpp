@@ -18,11 +18,11 @@ std::string trimmed(std::string_view text) {
 }
 
 // The override when it is a non-zero amount, else the chosen item's fee.
-double feeOf(const std::string& override, bool chosen, long listFee) {
-    const double overridden = parseNumber(override).value_or(0.0);
-    if (overridden != 0.0 || !chosen)
+Money feeOf(const std::optional<Money>& override, bool chosen, long listFee) {
+    const Money overridden = override.value_or(Money());
+    if (!overridden.isZero() || !chosen)
         return overridden;
-    return static_cast<double>(listFee);
+    return Money::fromDollars(listFee);
 }
 
 Status writeAttorneyEntry(const DataLock& lock, const AttorneyChange& change) {
@@ -109,12 +109,12 @@ OrderRecord pendingRecordOf(const OrderDraft& draft, const DateTime& now,
     const std::string enteredBy = enteredByName(logOnName);
     const std::string initials = userInitials(enteredBy);
     record.setText(OrderField::EnteredBy, enteredBy);
-    record.set(OrderField::BaseFee,
-               Field::ofCurrency(
-                   feeOf(draft.typeFeeOverride, !draft.searchType.empty(), draft.typeListFee)));
-    record.set(OrderField::MuniFee,
-               Field::ofCurrency(
-                   feeOf(draft.muniFeeOverride, !draft.muniSearch.empty(), draft.muniListFee)));
+    record.set(
+        OrderField::BaseFee,
+        Field::ofMoney(feeOf(draft.typeFeeOverride, !draft.searchType.empty(), draft.typeListFee)));
+    record.set(
+        OrderField::MuniFee,
+        Field::ofMoney(feeOf(draft.muniFeeOverride, !draft.muniSearch.empty(), draft.muniListFee)));
     std::string notes = draft.notesCache;
     if (!trimmed(draft.note).empty())
         notes += formatLogEntry(now, draft.note, initials);

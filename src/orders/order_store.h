@@ -3,6 +3,7 @@
 // Pending.fil for editing, and the workstation's recovery copy of a pulled order. No widgets;
 // texts are Windows-1252 bytes as stored.
 
+#include "money.h"
 #include "order.h"
 #include "result.h"
 #include "values.h"
@@ -17,13 +18,14 @@ struct OrderDraft {
     std::string fileNumber;             // trimmed txtFileNumb; empty: a number is generated
     std::string titleCompany, customer; // empty for the placeholder item
     std::string address1, address2, town, owner;
-    std::string searchType, muniSearch;           // empty when no item is chosen
-    long typeListFee = 0, muniListFee = 0;        // the chosen items' fees in whole dollars, else 0
-    std::string typeFeeOverride, muniFeeOverride; // the fee overrides as text ("" = none)
-    DateTime dueDate;                             // date only
-    std::string searcher;                         // empty for the placeholder item
-    std::string notifiedSearcher;                 // the searcher already notified before the pull
-    std::string enteredAt; // EnteredAt of a pulled order as text; empty for a new order
+    std::string searchType, muniSearch;    // empty when no item is chosen
+    long typeListFee = 0, muniListFee = 0; // the chosen items' fees in whole dollars, else 0
+    // The pulled order's fees, used instead of the lists' when not zero.
+    std::optional<Money> typeFeeOverride, muniFeeOverride;
+    DateTime dueDate;             // date only
+    std::string searcher;         // empty for the placeholder item
+    std::string notifiedSearcher; // the searcher already notified before the pull
+    std::string enteredAt;        // EnteredAt of a pulled order as text; empty for a new order
     std::string notesCache, messagesCache; // the pulled order's logs
     std::string note;                      // txtNotes
     std::string instructions;              // txtMessg

@@ -26,7 +26,7 @@ QString clockTime(const QTime& time) {
 }
 
 QString feeText(const OrderRecord& order, OrderField field) {
-    return QString::number(order.number(field).value_or(0.0), 'f', 2);
+    return QString::fromStdString(order.money(field).value_or(Money()).format0_00());
 }
 
 } // namespace

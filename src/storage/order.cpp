@@ -20,10 +20,10 @@ constexpr const char* kFieldNames[kOrderFieldCount] = {
 
 std::vector<Field> emptyFields(OrderFile file) {
     std::vector<Field> fields(orderFieldCount(file), Field::ofText(""));
-    fields[static_cast<size_t>(OrderField::BaseFee)] = Field::ofNumber(0);
-    fields[static_cast<size_t>(OrderField::MuniFee)] = Field::ofNumber(0);
+    fields[static_cast<size_t>(OrderField::BaseFee)] = Field::ofMoney(Money());
+    fields[static_cast<size_t>(OrderField::MuniFee)] = Field::ofMoney(Money());
     if (file != OrderFile::Pending)
-        fields[static_cast<size_t>(OrderField::CopyCosts)] = Field::ofNumber(0);
+        fields[static_cast<size_t>(OrderField::CopyCosts)] = Field::ofMoney(Money());
     return fields;
 }
 
@@ -129,9 +129,9 @@ bool OrderRecord::searcherNotified() const {
     return text(OrderField::Searcher).find('*') != std::string::npos;
 }
 
-std::optional<double> OrderRecord::number(OrderField f) const {
+std::optional<Money> OrderRecord::money(OrderField f) const {
     const Field& v = field(f);
-    return FieldView{v.kind, v.text}.number();
+    return FieldView{v.kind, v.text}.money();
 }
 
 std::string OrderRecord::encode() const {
@@ -181,8 +181,12 @@ std::vector<FieldProblem> checkOrderFields(const RecordTable& table, size_t reco
     if (!parseDueDate(view(OrderField::DueDate)))
         problem(OrderField::DueDate, "is not a due date");
     for (OrderField f : {OrderField::BaseFee, OrderField::MuniFee, OrderField::CopyCosts}) {
-        if (static_cast<size_t>(f) < count && view(f).kind != FieldKind::Number)
+        if (static_cast<size_t>(f) >= count)
+            continue;
+        if (view(f).kind != FieldKind::Number)
             problem(f, "is not a number");
+        else if (!view(f).money())
+            problem(f, "is too large for an amount");
     }
     if (static_cast<size_t>(OrderField::CompletedAt) < count &&
         !view(OrderField::CompletedAt).date())

@@ -72,7 +72,7 @@ class OrderRecord {
     void setDueDate(const DueDate& due);
     std::string searcherName() const; // the text before the first "*"
     bool searcherNotified() const;    // a "*" follows the name
-    std::optional<double> number(OrderField f) const;
+    std::optional<Money> money(OrderField f) const;
 
     std::string encode() const;
 

@@ -51,6 +51,12 @@ std::optional<double> FieldView::number() const {
     return parseNumber(text);
 }
 
+std::optional<Money> FieldView::money() const {
+    if (kind == FieldKind::Date || kind == FieldKind::Boolean)
+        return std::nullopt;
+    return Money::fromStored(text);
+}
+
 std::optional<DateTime> FieldView::date() const {
     if (kind == FieldKind::Number || kind == FieldKind::Boolean)
         return std::nullopt;

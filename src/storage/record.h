@@ -2,6 +2,7 @@
 // The delimited-record encoding: quoted text, bare numbers, #date# and #TRUE#/#FALSE# literals,
 // fields separated by commas, records ended by CR LF. Quoted text may span lines.
 
+#include "money.h"
 #include "result.h"
 #include "values.h"
 
@@ -32,7 +33,7 @@ struct Field {
 
     static Field ofText(std::string value) { return {FieldKind::Text, std::move(value)}; }
     static Field ofNumber(double value) { return {FieldKind::Number, formatNumber(value)}; }
-    static Field ofCurrency(double value) { return {FieldKind::Number, formatCurrency(value)}; }
+    static Field ofMoney(Money value) { return {FieldKind::Number, value.toStored()}; }
     static Field ofDate(const DateTime& when) { return {FieldKind::Date, formatDateLiteral(when)}; }
     static Field ofBool(bool value) { return {FieldKind::Boolean, value ? "TRUE" : "FALSE"}; }
 
@@ -47,6 +48,8 @@ struct FieldView {
     Field toField() const { return {kind, std::string(text)}; }
     // The value as a number: a Number, or a Text/Bare field whose content is a number.
     std::optional<double> number() const;
+    // The value as an amount: a Number, or a Text/Bare field whose content is one.
+    std::optional<Money> money() const;
     // The value as a date: a Date, or a Text/Bare field whose content is a date literal.
     std::optional<DateTime> date() const;
     std::optional<bool> boolean() const;

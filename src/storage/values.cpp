@@ -125,10 +125,6 @@ std::string formatNumber(double value) {
     return out;
 }
 
-std::string formatCurrency(double value) {
-    return formatNumber(std::round(value * 10000.0) / 10000.0);
-}
-
 std::optional<double> parseNumber(std::string_view text) {
     size_t pos = 0;
     if (pos < text.size() && (text[pos] == '+' || text[pos] == '-'))

@@ -37,8 +37,6 @@ std::string formatStatementDate(const DateTime& day);
 
 // A number with only the decimals it needs and no zero before the point: 150, 35.5, .5, -.25.
 std::string formatNumber(double value);
-// A currency amount: rounded to at most four decimals, then written as formatNumber does.
-std::string formatCurrency(double value);
 // Optional sign, digits with an optional point (or a point and digits), optional exponent.
 std::optional<double> parseNumber(std::string_view text);
 

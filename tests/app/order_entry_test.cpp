@@ -278,7 +278,7 @@ TEST_F(OrderEntryTest, EditPullsTheOrderAndSaveKeepsItsEntryTimeHistoryAndStar) 
     pulled.setText(OrderField::SearchType, "R.Full");
     pulled.setText(OrderField::Searcher, "Tom Reed*");
     pulled.setText(OrderField::EnteredBy, "jo");
-    pulled.set(OrderField::BaseFee, Field::ofCurrency(175));
+    pulled.set(OrderField::BaseFee, Field::ofMoney(Money::fromDollars(175)));
     pulled.setText(OrderField::NotesLog, "\r\n12/01 10:00  first note [J]");
     pulled.setText(OrderField::MessagesLog, "\r\n12/01 10:01  call first [J]");
     pulled.setDueDate({{2026, 12, 4}, true});

@@ -30,8 +30,8 @@ OrderRecord pendingOrder(const std::string& fileNumber, int noteLines) {
     order.setDueDate(DueDate{DateTime{2026, 3, 21}, false});
     order.setText(OrderField::Searcher, "Pat Okafor*");
     order.setText(OrderField::EnteredBy, "dwhitfield");
-    order.set(OrderField::BaseFee, Field::ofCurrency(150));
-    order.set(OrderField::MuniFee, Field::ofCurrency(35.5));
+    order.set(OrderField::BaseFee, Field::ofMoney(Money::fromDollars(150)));
+    order.set(OrderField::MuniFee, Field::ofMoney(*Money::fromStored("35.5")));
     order.setText(OrderField::NotesLog, notes);
     order.setText(OrderField::MessagesLog, "");
     return order;

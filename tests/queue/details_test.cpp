@@ -173,13 +173,25 @@ TEST(DetailsCommandsTest, EnabledByWhatTheOrderAllows) {
     }
 }
 
-TEST(DetailsCommandsTest, FeesShowAtLeastOneDigitBeforeThePoint) {
-    OrderRecord order = pendingRecord(PendingFields("F", kToday));
-    order.set(OrderField::BaseFee, Field::ofCurrency(.5));
-    order.set(OrderField::MuniFee, Field::ofText(""));
-    const DetailsCommands commands = detailsCommandsFor(order);
-    EXPECT_EQ(commands.baseFee, "0.50");
-    EXPECT_EQ(commands.muniFee, "0.00");
+TEST(DetailsCommandsTest, FeesShowTwoDecimalsRoundedHalfAwayFromZero) {
+    const struct {
+        Field stored;
+        const char* shown;
+    } cases[] = {
+        {{FieldKind::Number, ".5"}, "0.50"},
+        {{FieldKind::Text, ""}, "0.00"},
+        {{FieldKind::Number, "10.005"}, "10.01"},
+        {{FieldKind::Number, "-2.25"}, "-2.25"},
+        {{FieldKind::Number, "12345.675"}, "12345.68"},
+    };
+    for (const auto& c : cases) {
+        OrderRecord order = pendingRecord(PendingFields("F", kToday));
+        order.set(OrderField::BaseFee, c.stored);
+        order.set(OrderField::MuniFee, c.stored);
+        const DetailsCommands commands = detailsCommandsFor(order);
+        EXPECT_EQ(commands.baseFee, c.shown) << c.stored.text;
+        EXPECT_EQ(commands.muniFee, c.shown) << c.stored.text;
+    }
 }
 
 // The pane as the queue fills it, with the searcher's phones from Searchers.lst.

@@ -64,8 +64,8 @@ inline OrderRecord pendingRecord(const PendingFields& s) {
     r.setDueDate({dayOf(s.due), s.billed});
     r.setText(OrderField::Searcher, s.searcher);
     r.setText(OrderField::EnteredBy, "clerk");
-    r.set(OrderField::BaseFee, Field::ofCurrency(150));
-    r.set(OrderField::MuniFee, Field::ofCurrency(35.5));
+    r.set(OrderField::BaseFee, Field::ofMoney(Money::fromDollars(150)));
+    r.set(OrderField::MuniFee, Field::ofMoney(*Money::fromStored("35.5")));
     return r;
 }
 

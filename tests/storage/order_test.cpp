@@ -26,7 +26,7 @@ TEST(Order, ThreeLineNoteIsOneRecord) {
     EXPECT_EQ(order.enteredAt(), (DateTime{2026, 12, 7, 8, 30, 0}));
     EXPECT_EQ(order.searcherName(), "Tom Reed");
     EXPECT_TRUE(order.searcherNotified());
-    EXPECT_EQ(order.number(OrderField::MuniFee), 35.5);
+    EXPECT_EQ(order.money(OrderField::MuniFee), Money::fromUnits(355000));
     EXPECT_EQ(order.encode(), fixture("pending-three-line-note.fil"));
 }
 
@@ -90,6 +90,7 @@ TEST(Order, FieldKindProblemsNameTheField) {
         const char* says;
     } cases[] = {
         {"fee as text", ",150,", ",\"150\",", "BaseFee is not a number"},
+        {"fee past any amount", ",150,", ",1e20,", "BaseFee is too large for an amount"},
         {"due date as a word", "#2026-10-03#", "\"soon\"", "DueDate is not a due date"},
         {"entered at as a word", "#2026-10-01 09:00:00#", "\"x\"", "EnteredAt is not a date"},
         {"statement date form", "\"10/31/2026\"", "\"2026-10-31\"", "StatementDate is not"},

@@ -16,10 +16,14 @@ std::string reencode(const RecordTable& table) {
 }
 
 TEST(Record, WritingRules) {
-    const Field fields[] = {Field::ofText("Smith, Jones"), Field::ofNumber(0.5),
-                            Field::ofCurrency(150),        Field::ofDate({2026, 12, 7, 8, 30, 0}),
-                            Field::ofDate({2026, 12, 9}),  Field::ofBool(true),
-                            Field::ofBool(false),          Field::ofText("")};
+    const Field fields[] = {Field::ofText("Smith, Jones"),
+                            Field::ofNumber(0.5),
+                            Field::ofMoney(Money::fromDollars(150)),
+                            Field::ofDate({2026, 12, 7, 8, 30, 0}),
+                            Field::ofDate({2026, 12, 9}),
+                            Field::ofBool(true),
+                            Field::ofBool(false),
+                            Field::ofText("")};
     EXPECT_EQ(encodeRecord(fields),
               "\"Smith, Jones\",.5,150,#2026-12-07 08:30:00#,#2026-12-09#,#TRUE#,#FALSE#,\"\"\r\n");
 }

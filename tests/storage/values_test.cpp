@@ -16,12 +16,6 @@ TEST(Values, NumbersAreWrittenWithOnlyTheDecimalsNeeded) {
         EXPECT_EQ(formatNumber(c.value), c.written) << c.value;
 }
 
-TEST(Values, CurrencyKeepsAtMostFourDecimals) {
-    EXPECT_EQ(formatCurrency(12.34564), "12.3456");
-    EXPECT_EQ(formatCurrency(0.00004), "0");
-    EXPECT_EQ(formatCurrency(1.0 / 3.0), ".3333");
-}
-
 TEST(Values, NumberParsing) {
     const struct {
         const char* text;
