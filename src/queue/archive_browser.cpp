@@ -206,8 +206,9 @@ bool ArchiveBrowser::listKeyPress(const QKeyEvent* key) {
         break;
     }
     const QString typed = key->text();
-    if (typed.isEmpty())
-        return false; // arrows, pages and the like move in the list
+    if (typed.isEmpty() ||
+        key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return false; // arrows, pages, shortcuts and the like are the list's
     QString added;
     for (QChar c : typed)
         if (c.unicode() >= 32 && c.unicode() != 127)

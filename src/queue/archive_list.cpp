@@ -153,10 +153,16 @@ Result<ArchiveList> ArchiveList::read(const std::string& dataFolder) {
     while (pos < bytes.size()) {
         auto chunk = readChunk(bytes, pos, kChunkRecords, list.path_);
         if (!chunk) {
+            // The records before the one that does not read are listed all the same.
             Error fault = chunk.error();
+            const long before = fault.record - 1;
             fault.record += static_cast<long>(list.size());
             list.fault_ = std::move(fault);
-            break;
+            if (before <= 0)
+                break;
+            chunk = readChunk(bytes, pos, static_cast<size_t>(before), list.path_);
+            if (!chunk)
+                break;
         }
         if (chunk->count == 0)
             break; // only blanks after the last record
@@ -181,6 +187,8 @@ Result<ArchiveList> ArchiveList::read(const std::string& dataFolder) {
             list.offsets_.reserve(expected);
         }
         pos = chunk->end;
+        if (list.fault_)
+            break;
     }
     list.mapping_->scanned();
     return list;
