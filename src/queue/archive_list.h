@@ -4,6 +4,7 @@
 // read from its own place and a million orders cost little more than their lines.
 
 #include "archive_logic.h"
+#include "large_allocator.h"
 #include "result.h"
 
 #include <cstdint>
@@ -44,10 +45,10 @@ class ArchiveList {
     class Mapping;
     std::unique_ptr<Mapping> mapping_;
     std::string path_;
-    std::vector<char> lines_;
-    std::vector<std::uint32_t> keyOfLine_;
-    std::vector<std::uint64_t> offsets_; // where each record begins in the file
-    std::vector<std::string_view> keys_; // views into the mapping
+    std::vector<char, LargeAllocator<char>> lines_;
+    std::vector<std::uint32_t, LargeAllocator<std::uint32_t>> keyOfLine_;
+    std::vector<std::uint64_t, LargeAllocator<std::uint64_t>> offsets_; // record starts
+    std::vector<std::string_view> keys_;                                // views into the mapping
     std::optional<Error> fault_;
 };
 
