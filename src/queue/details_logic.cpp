@@ -1,6 +1,7 @@
 #include "details_logic.h"
 
 #include "cp1252.h"
+#include "directory_lookup.h"
 
 #include <QLocale>
 
@@ -39,8 +40,15 @@ QString phoneDigits(const QString& box) {
     return digits;
 }
 
-QString orderDetailsText(const DetailsInput& in) {
-    const OrderRecord& order = *in.order;
+QString detailsLongDate(const QDate& day) {
+    return longDate(day);
+}
+
+QString detailsClockTime(const QTime& time) {
+    return clockTime(time);
+}
+
+QString detailsOpening(const OrderRecord& order, const QString& addressText) {
     const QString crlf = QStringLiteral("\r\n");
     const QString titleCompany = textOf(order, OrderField::TitleCompany);
     const QString customer = textOf(order, OrderField::Customer);
@@ -52,7 +60,7 @@ QString orderDetailsText(const DetailsInput& in) {
     else if (!muni.isEmpty())
         service = searchType + QStringLiteral(" w/ ") + muni;
 
-    QString text = textOf(order, OrderField::FileNumber) + QStringLiteral("    ") + in.addressText +
+    QString text = textOf(order, OrderField::FileNumber) + QStringLiteral("    ") + addressText +
                    QStringLiteral("    ") + service;
     text += crlf + crlf + QStringLiteral("FROM:      ") +
             (titleCompany.isEmpty() ? customer : titleCompany);
@@ -65,7 +73,41 @@ QString orderDetailsText(const DetailsInput& in) {
     } else {
         text += crlf + QStringLiteral("ENTERED:   ");
     }
-    text += crlf + QStringLiteral("DUE:       ");
+    return text;
+}
+
+QString detailsSearcherLine(const OrderRecord& order, const QString& homePhone,
+                            const QString& cellPhone) {
+    const QString searcher = textOf(order, OrderField::Searcher);
+    QString text = QStringLiteral("\r\nSEARCHER:  ") +
+                   QString::fromStdString(cp1252ToUtf8(order.searcherName()));
+    if (!searcher.isEmpty())
+        text += QStringLiteral("  h ") + phoneDigits(homePhone) + QStringLiteral("  c ") +
+                phoneDigits(cellPhone);
+    return text;
+}
+
+QString detailsNotes(const OrderRecord& order) {
+    const QString crlf = QStringLiteral("\r\n");
+    const QString titleCompany = textOf(order, OrderField::TitleCompany);
+    const QString customer = textOf(order, OrderField::Customer);
+    QString agent;
+    if (!titleCompany.isEmpty() && !customer.isEmpty())
+        agent = QStringLiteral("agent-> ") + customer + crlf + QString(11, QLatin1Char(' '));
+    QString text = crlf + crlf + QStringLiteral("NOTES:     ") + agent +
+                   QStringLiteral("owner-> ") + textOf(order, OrderField::CurrentOwner) + crlf +
+                   textOf(order, OrderField::NotesLog);
+    if (titleCompany.isEmpty() || customer.isEmpty())
+        text += crlf;
+    if (const QString messages = textOf(order, OrderField::MessagesLog); !messages.isEmpty())
+        text += crlf + crlf + QStringLiteral("MESSAGES ...") + crlf + messages;
+    return text;
+}
+
+QString orderDetailsText(const DetailsInput& in) {
+    const OrderRecord& order = *in.order;
+    QString text = detailsOpening(order, in.addressText);
+    text += QStringLiteral("\r\nDUE:       ");
     if (const auto due = order.dueDate()) {
         const QDate day(due->day.year, due->day.month, due->day.day);
         const qint64 days = in.today.daysTo(day);
@@ -73,22 +115,20 @@ QString orderDetailsText(const DetailsInput& in) {
         text += days < 0 ? QStringLiteral("%1 days PAST DUE]").arg(-days)
                          : QStringLiteral("%1 days remaining]").arg(days);
     }
-    const QString searcher = textOf(order, OrderField::Searcher);
-    text += crlf + QStringLiteral("SEARCHER:  ") +
-            QString::fromStdString(cp1252ToUtf8(order.searcherName()));
-    if (!searcher.isEmpty())
-        text += QStringLiteral("  h ") + phoneDigits(in.homePhone) + QStringLiteral("  c ") +
-                phoneDigits(in.cellPhone);
-    QString agent;
-    if (!titleCompany.isEmpty() && !customer.isEmpty())
-        agent = QStringLiteral("agent-> ") + customer + crlf + QString(11, QLatin1Char(' '));
-    text += crlf + crlf + QStringLiteral("NOTES:     ") + agent + QStringLiteral("owner-> ") +
-            textOf(order, OrderField::CurrentOwner) + crlf + textOf(order, OrderField::NotesLog);
-    if (titleCompany.isEmpty() || customer.isEmpty())
-        text += crlf;
-    if (const QString messages = textOf(order, OrderField::MessagesLog); !messages.isEmpty())
-        text += crlf + crlf + QStringLiteral("MESSAGES ...") + crlf + messages;
-    return text;
+    return text + detailsSearcherLine(order, in.homePhone, in.cellPhone) + detailsNotes(order);
+}
+
+std::pair<QString, QString> searcherPhones(const std::string& dataFolder, const QString& name) {
+    const DirectoryBoxes none = placeholderBoxes(DirectoryKind::Searchers);
+    if (name.isEmpty())
+        return {none[4], none[5]};
+    auto searchers = DirectoryLookup::load(dataFolder, DirectoryKind::Searchers);
+    if (!searchers)
+        return {none[4], none[5]};
+    const auto entry = searchers->entryAt(searchers->firstRowContaining(name));
+    if (!entry)
+        return {none[4], none[5]};
+    return {entry->boxes[4], entry->boxes[5]};
 }
 
 QString orderGoneText(const QString& fileNumber) {

@@ -6,6 +6,7 @@
 #include <QDate>
 #include <QString>
 #include <string>
+#include <utility>
 
 namespace qm {
 
@@ -22,6 +23,21 @@ struct DetailsInput {
 };
 // The text of txtDetails, lines joined by CR LF.
 QString orderDetailsText(const DetailsInput& input);
+
+// The pieces of that text the archives browser tells the same way:
+// the first line with the number, address and service, FROM and ENTERED;
+QString detailsOpening(const OrderRecord& order, const QString& addressText);
+// CR LF and the SEARCHER line;
+QString detailsSearcherLine(const OrderRecord& order, const QString& homePhone,
+                            const QString& cellPhone);
+// the NOTES block and the MESSAGES block after it.
+QString detailsNotes(const OrderRecord& order);
+// "Friday, March 08, 2013" and "2:05PM", in English whatever the workstation's language.
+QString detailsLongDate(const QDate& day);
+QString detailsClockTime(const QTime& time);
+
+// Boxes 5 and 6 of the first searcher entry holding the name, or their placeholders.
+std::pair<QString, QString> searcherPhones(const std::string& dataFolder, const QString& name);
 
 // The one line shown when the selected order has left Pending.fil since the queue was built.
 QString orderGoneText(const QString& fileNumber);

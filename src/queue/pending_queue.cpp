@@ -49,20 +49,6 @@ std::optional<OrderRecord> pendingOrder(const std::string& dataFolder, const QSt
     return table ? recordOf(*table, number) : std::nullopt;
 }
 
-// Boxes 5 and 6 of the first searcher entry holding the name, or their placeholders.
-std::pair<QString, QString> searcherPhones(const std::string& dataFolder, const QString& name) {
-    const DirectoryBoxes none = placeholderBoxes(DirectoryKind::Searchers);
-    if (name.isEmpty())
-        return {none[4], none[5]};
-    auto searchers = DirectoryLookup::load(dataFolder, DirectoryKind::Searchers);
-    if (!searchers)
-        return {none[4], none[5]};
-    const auto entry = searchers->entryAt(searchers->firstRowContaining(name));
-    if (!entry)
-        return {none[4], none[5]};
-    return {entry->boxes[4], entry->boxes[5]};
-}
-
 } // namespace
 
 PendingQueue::PendingQueue(AppContext& context, QWidget* parent)
