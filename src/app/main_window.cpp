@@ -1,6 +1,7 @@
 #include "main_window.h"
 
 #include "appearance_apply.h"
+#include "archive_wiring.h"
 #include "completed_page.h"
 #include "cp1252.h"
 #include "dialogs.h"
@@ -96,6 +97,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent) : QWidget(parent), 
         [this](const QString& caption) { SSTab1->setTabText(PendingTab, caption); });
     wireTownLists(*Frame1, editor(), queue());
     wireEditCommand(*this);
+    wireArchiveBrowser(*this);
     hooks_.clearOrderEditor = [this] { editor().Clear(); };
     messenger_->setNotice(
         [this](const QString& text) {

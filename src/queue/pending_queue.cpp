@@ -193,6 +193,8 @@ QWidget* PendingQueue::buildDetailsPane() {
     cmdBill = button("cmdBill", QStringLiteral("BILL"), QStringLiteral(" bill in advance "));
     cmdClose = button("cmdClose", QStringLiteral("CLOSE ORDER"),
                       QStringLiteral(" close the order with its fees "));
+    cmdArchives = button("cmdArchives", QStringLiteral("Browse Archives"),
+                         QStringLiteral(" find billed orders in the archive "));
 
     auto* fees = new QGridLayout;
     const std::pair<QLabel*, QLineEdit*> rows[] = {
@@ -210,6 +212,7 @@ QWidget* PendingQueue::buildDetailsPane() {
     commands->addWidget(cmdMessage, 1, 0);
     commands->addWidget(cmdBill, 1, 1);
     commands->addWidget(cmdClose, 2, 0, 1, 2);
+    commands->addWidget(cmdArchives, 3, 0, 1, 2);
     auto* side = new QVBoxLayout;
     side->addLayout(fees);
     side->addSpacing(8);

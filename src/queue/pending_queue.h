@@ -66,6 +66,7 @@ class PendingQueue final : public QWidget {
     QPushButton* cmdMessage = nullptr;
     QPushButton* cmdBill = nullptr;
     QPushButton* cmdClose = nullptr;
+    QPushButton* cmdArchives = nullptr; // the archives browser; not tied to the selection
     QMenu* mnuSelection = nullptr;
     QAction* mnuCopySel = nullptr;
     QAction* mnuPrintSel = nullptr;

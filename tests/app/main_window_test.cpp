@@ -11,6 +11,7 @@
 #include "startup.h"
 #include "window_fixture.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -426,6 +427,40 @@ TEST_F(MainWindowTest, TheTabPagesAreNamedSoTheirControlsCanBeToldApart) {
     EXPECT_TRUE(w.tabs()->widget(0)->findChild<QLineEdit*>("txtFileNumb"));
     EXPECT_TRUE(w.tabs()->widget(1)->findChild<QTableView*>("grdOrder"));
     EXPECT_TRUE(w.tabs()->widget(2)->findChild<QComboBox*>("Combo1"));
+}
+
+// "Browse Archives" on the pending tab opens the browser over Archives.fil, modally, and closing
+// it leaves the queue's choice alone.
+TEST_F(MainWindowTest, BrowseArchivesOpensTheBrowserOverTheArchive) {
+    OrderRecord archived(OrderFile::Archives);
+    archived.set(OrderField::EnteredAt, Field::ofDate({2026, 11, 2, 9, 0, 0}));
+    archived.setText(OrderField::FileNumber, "A-1");
+    archived.setText(OrderField::TitleCompany, "Bay Title");
+    archived.set(OrderField::DueDate, Field::ofDate({2026, 11, 9, 0, 0, 0}));
+    archived.set(OrderField::CompletedAt, Field::ofDate({2026, 11, 8, 15, 0, 0}));
+    archived.setText(OrderField::StatementNumber, "S-1");
+    archived.setText(OrderField::StatementDate, "11/30/2026");
+    put("Archives.fil", archived.encode());
+    MainWindow& w = start(kConfig);
+    w.context().selectedFileNumber = "P-7";
+    w.tabs()->setCurrentIndex(MainWindow::PendingTab);
+    QString opened;
+    int rows = -1;
+    QTimer::singleShot(0, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        opened = modal->objectName();
+        if (auto* list = modal->findChild<QAbstractItemView*>("List2"))
+            rows = list->model()->rowCount();
+        modal->close();
+    });
+    QTest::mouseClick(
+        w.tabs()->widget(MainWindow::PendingTab)->findChild<QPushButton*>("cmdArchives"),
+        Qt::LeftButton);
+    EXPECT_EQ(opened, "Form3");
+    EXPECT_EQ(rows, 1);
+    EXPECT_EQ(w.context().selectedFileNumber, "P-7");
 }
 
 } // namespace

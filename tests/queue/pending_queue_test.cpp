@@ -481,8 +481,10 @@ TEST_F(PendingQueueTest, TypedFeesSurviveARebuildUnlessTheOrdersFeesChanged) {
         } else {
             EXPECT_EQ(s.copy.text, "");
             EXPECT_FALSE(s.base.enabled);
-            EXPECT_EQ(s.base.text, QString::fromStdString(Money::fromStored(c.selected.baseFee)->format0_00()));
-            EXPECT_EQ(s.muni.text, QString::fromStdString(Money::fromStored(c.selected.muniFee)->format0_00()));
+            EXPECT_EQ(s.base.text,
+                      QString::fromStdString(Money::fromStored(c.selected.baseFee)->format0_00()));
+            EXPECT_EQ(s.muni.text,
+                      QString::fromStdString(Money::fromStored(c.selected.muniFee)->format0_00()));
         }
     }
 }
