@@ -76,27 +76,30 @@ void Messenger::settingsChanged() {
     signOff();
 }
 
-bool Messenger::SendMsg(QWidget* parent, const QString& recipName, const QString& subject,
-                        const QString& msgText, MessageType messageType) {
-    auto searchers = DirectoryLookup::load(settings_.dataFolder, DirectoryKind::Searchers);
-    if (!searchers) {
+SendResult Messenger::SendMsg(QWidget* parent, const QString& recipName, const QString& subject,
+                              const QString& msgText, MessageType messageType) {
+    SendResult result = SendMsgQuietly(recipName, subject, msgText, messageType);
+    if (result.outcome == SendResult::Outcome::Failed)
         dialogs_.message(parent, QMessageBox::Critical, QStringLiteral("SEND ERROR"),
-                         fromDisk(searchers.error().describe()));
-        return false;
-    }
+                         result.reason);
+    return result;
+}
+
+SendResult Messenger::SendMsgQuietly(const QString& recipName, const QString& subject,
+                                     const QString& msgText, MessageType messageType) {
+    auto searchers = DirectoryLookup::load(settings_.dataFolder, DirectoryKind::Searchers);
+    if (!searchers)
+        return {SendResult::Outcome::Failed, fromDisk(searchers.error().describe())};
     const auto delivery = planDelivery(searchers->rowBytes(), toDisk(recipName), toDisk(subject),
                                        toDisk(msgText), messageType);
     if (!delivery)
-        return false;
+        return {SendResult::Outcome::NoSearcher, {}};
     Status sent = openSession();
     if (sent)
         sent = transport().send(*delivery);
-    if (!sent) {
-        dialogs_.message(parent, QMessageBox::Critical, QStringLiteral("SEND ERROR"),
-                         fromDisk(sent.error().message));
-        return false;
-    }
-    return true;
+    if (!sent)
+        return {SendResult::Outcome::Failed, fromDisk(sent.error().message)};
+    return {SendResult::Outcome::Sent, {}};
 }
 
 Status Messenger::sendTest(const std::string& address) {

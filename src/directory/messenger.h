@@ -15,6 +15,14 @@ namespace qm {
 
 class Dialogs;
 
+// What became of one SendMsg.
+struct SendResult {
+    enum class Outcome { Sent, NoSearcher, Failed } outcome = Outcome::Failed;
+    QString reason; // why it failed; empty otherwise
+
+    bool sent() const { return outcome == Outcome::Sent; }
+};
+
 class Messenger {
   public:
     // settings and dataFolder are read at each use, so a saved change applies at once.
@@ -32,10 +40,13 @@ class Messenger {
     // The mail settings changed: the next use signs on with the new ones.
     void settingsChanged();
 
-    // Sends to the first searcher whose directory row begins with recipName; nothing happens
-    // when there is none. A failure is shown ("SEND ERROR"). True when the message went.
-    bool SendMsg(QWidget* parent, const QString& recipName, const QString& subject,
-                 const QString& msgText, MessageType messageType);
+    // Sends to the first searcher whose directory row begins with recipName; nothing is sent
+    // and nothing shown when there is none. A failure is shown ("SEND ERROR").
+    SendResult SendMsg(QWidget* parent, const QString& recipName, const QString& subject,
+                       const QString& msgText, MessageType messageType);
+    // The same, showing nothing: for sends nobody is there to acknowledge.
+    SendResult SendMsgQuietly(const QString& recipName, const QString& subject,
+                              const QString& msgText, MessageType messageType);
 
     // A short message to `address` through the chosen mail system; the failure text, if any.
     Status sendTest(const std::string& address);

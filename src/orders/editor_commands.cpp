@@ -115,8 +115,9 @@ void OrderEditor::Save() {
 void OrderEditor::saveFrom(bool byAssign) {
     cmdSave->setEnabled(false);
     state_.duplicateRefused = false;
+    const bool savingBack = holdsUnsavedPull();
     SaveRequest request{draftFromScreen(byAssign), attorneyChange(), moment(context_.clock->now()),
-                        logOnName()};
+                        logOnName(), savingBack ? state_.reservedNumber : std::string()};
     for (;;) {
         const std::optional<SaveOutcome> outcome = runSave(request);
         if (!outcome) {
@@ -127,21 +128,23 @@ void OrderEditor::saveFrom(bool byAssign) {
             txtFileNumb->setText(fromDisk(outcome->fileNumber));
             cmdSave->setEnabled(false);
             context_.selectedFileNumber = txtFileNumb->text();
-            if (state_.pull == EditorState::Pull::Editing) {
+            if (outcome->notReleased)
+                reportError(*outcome->notReleased);
+            if (savingBack) {
                 state_.savedSincePull = true;
-                if (Status removed = removeRecovery(toDisk(recoveryPath())); !removed)
+                if (Status removed = removeRecovery(state_.recoveryCopy); !removed)
                     reportError(removed.error());
             }
             emit orderSaved(txtFileNumb->text());
             return;
         }
-        const OrderRecord& existing = *outcome->existing;
-        const bool splitSearch = !request.draft.muniSearch.empty() &&
+        const std::optional<OrderRecord>& existing = outcome->existing;
+        const bool splitSearch = existing && !request.draft.muniSearch.empty() &&
                                  request.draft.searchType.empty() &&
-                                 existing.text(OrderField::MuniSearch).empty();
+                                 existing->text(OrderField::MuniSearch).empty();
         if (splitSearch &&
             context_.dialogs->ask(this, QMessageBox::Question, QStringLiteral(" SPLIT SEARCH ???"),
-                                  splitQuestionText(fromDisk(splitQuestionAddress(existing))),
+                                  splitQuestionText(fromDisk(splitQuestionAddress(*existing))),
                                   QMessageBox::Yes | QMessageBox::No,
                                   QMessageBox::No) == QMessageBox::Yes) {
             txtFileNumb->setText(txtFileNumb->text() + QLatin1Char('m'));
@@ -154,9 +157,13 @@ void OrderEditor::saveFrom(bool byAssign) {
             request.attorney.kind = AttorneyChange::Kind::None; // written once per SAVE
             continue;
         }
-        context_.dialogs->message(
-            this, QMessageBox::Critical, QStringLiteral("Pending Searches"),
-            QStringLiteral("File \"%1\" already exists").arg(fromDisk(request.draft.fileNumber)));
+        QString refusal =
+            QStringLiteral("File \"%1\" already exists").arg(fromDisk(request.draft.fileNumber));
+        if (!existing && outcome->reservedBy)
+            refusal += QStringLiteral(": it is pulled for editing") +
+                       fromDisk(reservationHolderText(*outcome->reservedBy));
+        context_.dialogs->message(this, QMessageBox::Critical, QStringLiteral("Pending Searches"),
+                                  refusal);
         txtFileNumb->setFocus();
         txtFileNumb->selectAll();
         state_.duplicateRefused = true;
@@ -167,7 +174,8 @@ void OrderEditor::saveFrom(bool byAssign) {
 
 void OrderEditor::Assign() {
     if (cmdAssign->text() != QStringLiteral("ASSIGN"))
-        return; // a notice is already on its way
+        return;                                          // a notice is already on its way
+    const QString searcher = cboSearcher->currentText(); // a refresh while saving may refill it
     if (cmdSave->isEnabled()) {
         saveFrom(true);
         QApplication::processEvents();
@@ -181,12 +189,19 @@ void OrderEditor::Assign() {
     NoticeFields notice{txtPropAddr1->text(), txtPropAddr2->text(), cboTown->currentText(),
                         txtCurrOwner->text(), chosenText(cboType),  chosenText(cboMuni),
                         DTPicker1->date(),    txtMessg->text()};
-    messenger_.SendMsg(this, cboSearcher->currentText(), QStringLiteral("SEARCH ORDER"),
-                       noticeBody(notice), MessageType::EmailWithTextCopy);
+    const SendResult result =
+        messenger_.SendMsg(this, searcher, QStringLiteral("SEARCH ORDER"), noticeBody(notice),
+                           MessageType::EmailWithTextCopy);
     italic.setItalic(false);
     cmdAssign->setFont(italic);
     cmdAssign->setText(QStringLiteral("ASSIGN"));
-    cmdAssign->setEnabled(false);
+    if (result.outcome == SendResult::Outcome::NoSearcher)
+        context_.dialogs->message(
+            this, QMessageBox::Warning, QStringLiteral("SEND ERROR"),
+            QStringLiteral("The notice was not sent: \"%1\" is not in the searcher directory.")
+                .arg(searcher));
+    // The order is saved either way; a notice that did not go may be sent again.
+    cmdAssign->setEnabled(!result.sent());
 }
 
 void OrderEditor::selectItem(QComboBox* list, const QString& text) {
@@ -198,6 +213,10 @@ void OrderEditor::selectItem(QComboBox* list, const QString& text) {
 }
 
 bool OrderEditor::Edit(bool askFirst) {
+    // Taken now: a refresh while the question is open may clear the queue's selection.
+    const QString selected = context_.selectedFileNumber;
+    if (selected.isEmpty())
+        return false;
     if (askFirst &&
         context_.dialogs->ask(this, QMessageBox::Question, QStringLiteral(" EDIT ORDER"),
                               QStringLiteral("This action will temporarily remove the selected\n"
@@ -206,31 +225,30 @@ bool OrderEditor::Edit(bool askFirst) {
                               QMessageBox::Cancel) != QMessageBox::Ok)
         return false;
     state_.pull = EditorState::Pull::Loading;
-    const std::string number = toDisk(context_.selectedFileNumber);
-    std::optional<OrderRecord> pulled;
+    std::optional<PulledOrder> pulled;
     {
         BusyPointer busy;
-        auto taken = pullOrder(context_.dataFolder(), number);
+        auto taken = pullOrder(context_.dataFolder(), toDisk(selected), logOnName(),
+                               moment(context_.clock->now()),
+                               recoveryFolderOf(context_.programFolder, logOnName()));
         if (!taken) {
             state_.pull = EditorState::Pull::None;
             reportError(taken.error());
             return false;
         }
         pulled = std::move(*taken);
-        // The only other copy of a pulled order is this editor: keep one on disk.
-        if (pulled)
-            if (Status kept = writeRecovery(toDisk(recoveryPath()), *pulled); !kept)
-                reportError(kept.error());
     }
     if (!pulled) {
         state_.pull = EditorState::Pull::None;
         context_.dialogs->message(
             this, QMessageBox::Information, QStringLiteral(" EDIT ORDER"),
             QStringLiteral("Order %1 is no longer pending: another workstation has changed it.")
-                .arg(context_.selectedFileNumber));
+                .arg(selected));
         return false;
     }
-    fillFromPulled(*pulled);
+    state_.reservedNumber = toDisk(selected);
+    state_.recoveryCopy = pulled->recoveryCopy;
+    fillFromPulled(pulled->order);
     state_.pull = EditorState::Pull::Editing;
     state_.savedSincePull = false;
     state_.pulledFileNumber = txtFileNumb->text();
@@ -287,8 +305,10 @@ void OrderEditor::Clear() {
             return;
         }
         deleted = true;
-        if (Status removed = removeRecovery(toDisk(recoveryPath())); !removed)
-            reportError(removed.error());
+        if (Status dropped = dropPulledOrder(context_.dataFolder(), state_.reservedNumber,
+                                             logOnName(), state_.recoveryCopy);
+            !dropped)
+            reportError(dropped.error());
     }
     cboCustomer->setCurrentIndex(-1);
     if (cboCustomer->count() > 0) {
@@ -323,6 +343,8 @@ void OrderEditor::Clear() {
         cboType->setEnabled(true);
         state_.splitLocked = false;
         state_.pulledFileNumber.clear();
+        state_.reservedNumber.clear();
+        state_.recoveryCopy.clear();
         state_.typeFeeOverride.reset();
         state_.muniFeeOverride.reset();
         state_.notifiedSearcher.clear();

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <optional>
+#include <string>
 
 namespace qm {
 
@@ -19,6 +20,8 @@ struct EditorState {
     QString searcherChoice;
     QString recText;               // the directory row the attorney fields came from
     QString pulledFileNumber;      // the order pulled for editing
+    std::string reservedNumber;    // its number as stored, reserved until saved or deleted
+    std::string recoveryCopy;      // the path of its recovery copy
     bool splitLocked = false;      // a split order is being composed
     bool duplicateRefused = false; // the last save met a number in use ("DUP")
     enum class Pull { None, Loading, Editing } pull = Pull::None;

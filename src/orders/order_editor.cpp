@@ -509,10 +509,6 @@ bool OrderEditor::holdsUnsavedPull() const {
     return state_.pull == EditorState::Pull::Editing && !state_.savedSincePull;
 }
 
-QString OrderEditor::recoveryPath() const {
-    return QString::fromStdString(recoveryFilePath(context_.programFolder, logOnName()));
-}
-
 void OrderEditor::reportError(const Error& error) {
     context_.dialogs->message(this, QMessageBox::Critical, QStringLiteral("Quillmark"),
                               fromDisk(error.describe()));

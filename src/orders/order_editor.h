@@ -116,7 +116,6 @@ class OrderEditor final : public QWidget {
     std::optional<DirectoryLookup> lookup(DirectoryKind kind);
     void setCaptionColour(QLabel* label, const std::optional<QColor>& colour);
     AttorneyFields attorneyFields() const;
-    QString recoveryPath() const;
     void reportError(const Error& error);
 
     AppContext& context_;

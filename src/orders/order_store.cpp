@@ -3,8 +3,6 @@
 #include "directory_files.h"
 #include "files.h"
 
-#include <filesystem>
-
 namespace qm {
 
 namespace {
@@ -40,23 +38,35 @@ Status writeAttorneyEntry(const DataLock& lock, const AttorneyChange& change) {
 struct NumberScan {
     long highest = 0;
     std::optional<OrderRecord> duplicate;
+    std::optional<Reservation> reservedBy;
+
+    bool taken() const { return duplicate || reservedBy; }
+};
+
+// Who may use a reserved number: the holder saving back the order it pulled.
+struct ReservationUse {
+    Holder holder;
+    std::string releasing;
 };
 
 // The three order files in turn, by their FileNumber fields only; the full record is read
-// only for a duplicate, so a save stays quick however large the archive grows.
-Result<NumberScan> scanForNumber(const std::string& dataFolder, const std::string& fileNumber) {
+// only for a duplicate, so a save stays quick however large the archive grows. Then the
+// reserved numbers, which count as used. `complete` goes on after a duplicate for the highest.
+Result<NumberScan> scanForNumber(const std::string& dataFolder, const std::string& fileNumber,
+                                 const ReservationUse& use, bool complete = false) {
     NumberScan scan;
     std::optional<Error> unreadable;
     Status visited = visitFileNumbers(dataFolder, [&](OrderFile file, std::string_view bytes,
                                                       const std::string& path, size_t record,
                                                       const std::string& number) {
-        if (number == fileNumber) {
+        if (number == fileNumber && !scan.duplicate) {
             auto table = parseOrderTable(file, std::string(bytes), path);
             if (table)
                 scan.duplicate = table->record(record).movedTo(OrderFile::Pending);
             else
                 unreadable = table.error();
-            return false;
+            if (!complete || unreadable)
+                return false;
         }
         if (number.starts_with("QM"))
             scan.highest = std::max(scan.highest, generatedNumberOf(number));
@@ -66,15 +76,30 @@ Result<NumberScan> scanForNumber(const std::string& dataFolder, const std::strin
         return visited.error();
     if (unreadable)
         return *unreadable;
+    auto reservations = readReservations(dataFolder);
+    if (!reservations)
+        return reservations.error();
+    bool ownSkipped = false;
+    for (Reservation& r : *reservations) {
+        if (r.fileNumber.starts_with("QM"))
+            scan.highest = std::max(scan.highest, generatedNumberOf(r.fileNumber));
+        if (fileNumber.empty() || r.fileNumber != fileNumber || scan.reservedBy)
+            continue;
+        if (!ownSkipped && r.fileNumber == use.releasing && r.holder == use.holder)
+            ownSkipped = true;
+        else
+            scan.reservedBy = std::move(r);
+    }
     return scan;
 }
 
-// A number in use refuses the save: the outcome names the order that holds it.
+// A number in use refuses the save: the outcome names the order or the pull that holds it.
 bool refusedForDuplicate(NumberScan& scan, SaveOutcome& outcome) {
-    if (!scan.duplicate)
+    if (!scan.taken())
         return false;
     outcome.duplicate = true;
     outcome.existing = std::move(scan.duplicate);
+    outcome.reservedBy = std::move(scan.reservedBy);
     return true;
 }
 
@@ -135,7 +160,8 @@ Result<SaveOutcome> saveOrder(const std::string& dataFolder, const SaveRequest& 
 
     SaveOutcome outcome;
     outcome.fileNumber = trimmed(request.draft.fileNumber);
-    auto scan = scanForNumber(dataFolder, outcome.fileNumber);
+    const ReservationUse use{holderHere(request.logOnName), request.releasing};
+    auto scan = scanForNumber(dataFolder, outcome.fileNumber, use);
     if (!scan)
         return scan.error();
     if (refusedForDuplicate(*scan, outcome))
@@ -148,6 +174,10 @@ Result<SaveOutcome> saveOrder(const std::string& dataFolder, const SaveRequest& 
     if (Status appended = appendOrder(*lock, record); !appended)
         return appended.error();
     outcome.saved = std::move(record);
+    // The order is saved: a reservation left behind only keeps its number from reuse.
+    if (!request.releasing.empty())
+        if (Status released = releaseNumber(*lock, request.releasing, use.holder); !released)
+            outcome.notReleased = released.error();
     return outcome;
 }
 
@@ -158,81 +188,92 @@ std::string splitQuestionAddress(const OrderRecord& existing) {
     return address + ", " + properCase(existing.text(OrderField::Town));
 }
 
-Result<std::optional<OrderRecord>> pullOrder(const std::string& dataFolder,
-                                             const std::string& fileNumber) {
+Result<std::optional<PulledOrder>> pullOrder(const std::string& dataFolder,
+                                             const std::string& fileNumber,
+                                             const std::string& logOnName, const DateTime& now,
+                                             const std::string& copyFolder) {
+    if (fileNumber.empty())
+        return std::optional<PulledOrder>();
     auto lock = DataLock::acquire(dataFolder);
     if (!lock)
         return lock.error();
     auto table = readOrderFile(dataFolder, OrderFile::Pending);
     if (!table) {
         if (table.error().kind == ErrorKind::FileNotFound)
-            return std::optional<OrderRecord>();
+            return std::optional<PulledOrder>();
         return table.error();
     }
-    std::optional<OrderRecord> pulled;
-    std::vector<OrderRecord> kept;
-    kept.reserve(table->size());
-    for (size_t i = 0; i < table->size(); ++i) {
+    std::optional<size_t> first;
+    for (size_t i = 0; i < table->size() && !first; ++i)
         if (table->field(i, OrderField::FileNumber).text == fileNumber)
-            pulled = table->record(i);
-        else
+            first = i;
+    if (!first)
+        return std::optional<PulledOrder>();
+    PulledOrder pulled{table->record(*first), {}};
+    // Copy and reservation are on disk before the order leaves the shared file.
+    auto copy = writeNewRecovery(copyFolder, pulled.order);
+    if (!copy)
+        return copy.error();
+    pulled.recoveryCopy = *copy;
+    const Holder holder = holderHere(logOnName);
+    if (Status reserved = reserveNumber(*lock, {fileNumber, holder, now}); !reserved) {
+        (void)removeRecovery(pulled.recoveryCopy);
+        return reserved.error();
+    }
+    std::vector<OrderRecord> kept;
+    kept.reserve(table->size() - 1);
+    for (size_t i = 0; i < table->size(); ++i)
+        if (i != *first)
             kept.push_back(table->record(i));
-    }
-    if (!pulled)
-        return pulled;
-    if (Status rewritten = rewriteOrderFile(*lock, OrderFile::Pending, kept); !rewritten)
+    if (Status rewritten = rewriteOrderFile(*lock, OrderFile::Pending, kept); !rewritten) {
+        // Still in Pending.fil: neither copy nor reservation may outlive the failed pull.
+        if (releaseNumber(*lock, fileNumber, holder))
+            (void)removeRecovery(pulled.recoveryCopy);
         return rewritten.error();
-    return pulled;
-}
-
-std::string recoveryFilePath(const std::string& programFolder, const std::string& logOnName) {
-    return programFolder + "recovery/" + (logOnName.empty() ? "user" : logOnName) + ".fil";
-}
-
-Status writeRecovery(const std::string& path, const OrderRecord& pulled) {
-    std::error_code ignored;
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
-    return writeWholeFile(path, pulled.encode(), 0600);
-}
-
-Status removeRecovery(const std::string& path) {
-    std::error_code error;
-    std::filesystem::remove(path, error);
-    if (error)
-        return systemError(path, error.value(), "remove the recovery copy");
-    return okStatus();
-}
-
-Result<std::optional<OrderRecord>> readRecovery(const std::string& path) {
-    auto bytes = readWholeFile(path);
-    if (!bytes) {
-        if (bytes.error().kind == ErrorKind::FileNotFound ||
-            bytes.error().kind == ErrorKind::PathNotFound)
-            return std::optional<OrderRecord>();
-        return bytes.error();
     }
-    auto table = parseOrderTable(OrderFile::Pending, std::move(*bytes), path);
-    if (!table)
-        return table.error();
-    if (table->size() == 0)
-        return std::optional<OrderRecord>();
-    return std::optional<OrderRecord>(table->record(0));
+    return std::optional<PulledOrder>(std::move(pulled));
 }
 
-Result<SaveOutcome> restoreRecovered(const std::string& dataFolder, const OrderRecord& pulled) {
+Status dropPulledOrder(const std::string& dataFolder, const std::string& fileNumber,
+                       const std::string& logOnName, const std::string& recoveryCopy) {
+    if (Status released = releaseNumber(dataFolder, fileNumber, holderHere(logOnName)); !released)
+        return released;
+    return removeRecovery(recoveryCopy);
+}
+
+Result<RestoreOutcome> restoreRecovered(const std::string& dataFolder, const OrderRecord& pulled,
+                                        const std::string& logOnName, PutBack how) {
     auto lock = DataLock::acquire(dataFolder);
     if (!lock)
         return lock.error();
-    SaveOutcome outcome;
-    outcome.fileNumber = pulled.text(OrderField::FileNumber);
-    auto scan = scanForNumber(dataFolder, outcome.fileNumber);
+    RestoreOutcome outcome;
+    const std::string number = pulled.text(OrderField::FileNumber);
+    const ReservationUse use{holderHere(logOnName), number};
+    auto scan = scanForNumber(dataFolder, number, use, true);
     if (!scan)
         return scan.error();
-    if (refusedForDuplicate(*scan, outcome))
+    const bool sameRecord = scan->duplicate && scan->duplicate->encode() == pulled.encode();
+    if (!sameRecord && scan->taken() && how == PutBack::UnderItsNumber) {
+        outcome.kind = RestoreOutcome::Kind::NumberTaken;
+        outcome.fileNumber = generatedFileNumberAfter(scan->highest);
+        outcome.existing = std::move(scan->duplicate);
+        outcome.reservedBy = std::move(scan->reservedBy);
         return outcome;
-    if (Status appended = appendOrder(*lock, pulled); !appended)
+    }
+    // Released first: a failed append keeps the copy for the next start, and a copy put back
+    // twice cannot happen.
+    if (Status released = releaseNumber(*lock, number, use.holder); !released)
+        return released.error();
+    if (sameRecord) {
+        outcome.kind = RestoreOutcome::Kind::AlreadyThere;
+        outcome.fileNumber = number;
+        return outcome;
+    }
+    outcome.fileNumber = scan->taken() ? generatedFileNumberAfter(scan->highest) : number;
+    OrderRecord record = pulled;
+    record.setText(OrderField::FileNumber, outcome.fileNumber);
+    if (Status appended = appendOrder(*lock, record); !appended)
         return appended.error();
-    outcome.saved = pulled;
     return outcome;
 }
 

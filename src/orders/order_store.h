@@ -1,10 +1,12 @@
 #pragma once
 // The locked file work of order entry: SAVE's one locked step, the pull of an order out of
-// Pending.fil for editing, and the workstation's recovery copy of a pulled order. No widgets;
-// texts are Windows-1252 bytes as stored.
+// Pending.fil for editing with its reservation and recovery copy, and putting a recovered order
+// back. No widgets; texts are Windows-1252 bytes as stored.
 
 #include "money.h"
 #include "order.h"
+#include "recovery_store.h"
+#include "reservations.h"
 #include "result.h"
 #include "values.h"
 
@@ -44,13 +46,18 @@ struct SaveRequest {
     AttorneyChange attorney;
     DateTime now;
     std::string logOnName;
+    // A pulled order saved back: its number, whose reservation by this user here is no use of
+    // the number and is released by the save.
+    std::string releasing;
 };
 
 struct SaveOutcome {
     bool duplicate = false;
-    std::string fileNumber;              // as saved (generated when the draft had none)
-    std::optional<OrderRecord> existing; // a duplicate: the order that already has the number
-    std::optional<OrderRecord> saved;    // not a duplicate: the appended record
+    std::string fileNumber;                // as saved (generated when the draft had none)
+    std::optional<OrderRecord> existing;   // a duplicate: the order that already has the number
+    std::optional<Reservation> reservedBy; // a duplicate: the pull that reserved the number
+    std::optional<OrderRecord> saved;      // not a duplicate: the appended record
+    std::optional<Error> notReleased;      // saved, but the reservation could not be released
 };
 
 // The pending record SAVE appends for a draft whose file number is settled.
@@ -65,19 +72,39 @@ Result<SaveOutcome> saveOrder(const std::string& dataFolder, const SaveRequest& 
 // with each word capitalised.
 std::string splitQuestionAddress(const OrderRecord& existing);
 
-// Takes every record with the number out of Pending.fil in one locked rewrite and returns the
-// last of them; nothing (and the file untouched) when none has it.
-Result<std::optional<OrderRecord>> pullOrder(const std::string& dataFolder,
-                                             const std::string& fileNumber);
+struct PulledOrder {
+    OrderRecord order;
+    std::string recoveryCopy; // its path
+};
 
-// The recovery copy of a pulled order, kept in the workstation's own folder (not the shared
-// data folder) until the order is saved back or deleted.
-std::string recoveryFilePath(const std::string& programFolder, const std::string& logOnName);
-Status writeRecovery(const std::string& path, const OrderRecord& pulled); // fsynced
-Status removeRecovery(const std::string& path);                           // missing is fine
-Result<std::optional<OrderRecord>> readRecovery(const std::string& path);
-// Puts a recovered order back into Pending.fil under the lock; refused (duplicate = true, with
-// the order holding the number) when the number is meanwhile in use.
-Result<SaveOutcome> restoreRecovered(const std::string& dataFolder, const OrderRecord& pulled);
+// Takes the first record with the number out of Pending.fil in one locked step: its recovery
+// copy is written in copyFolder and synced and its number reserved before Pending.fil is
+// rewritten without it. Nothing (and nothing changed) when no record has the number.
+Result<std::optional<PulledOrder>> pullOrder(const std::string& dataFolder,
+                                             const std::string& fileNumber,
+                                             const std::string& logOnName, const DateTime& now,
+                                             const std::string& copyFolder);
+
+// A pulled or recovered order given up: its reservation released, then its copy removed. A
+// failed release keeps the copy, so the order is offered again at the next start.
+Status dropPulledOrder(const std::string& dataFolder, const std::string& fileNumber,
+                       const std::string& logOnName, const std::string& recoveryCopy);
+
+enum class PutBack { UnderItsNumber, UnderNewNumber };
+
+struct RestoreOutcome {
+    enum class Kind { PutBack, AlreadyThere, NumberTaken } kind = Kind::PutBack;
+    // PutBack: the number it went under; NumberTaken: the number a put-back under a new
+    // number would get now.
+    std::string fileNumber;
+    std::optional<OrderRecord> existing;   // NumberTaken: the order holding the number
+    std::optional<Reservation> reservedBy; // NumberTaken: the pull that reserved it
+};
+
+// Puts a recovered order back into Pending.fil under the lock and releases its reservation.
+// Under its own number it is refused (NumberTaken) when the number is meanwhile in use; the
+// very same record found there (a pull cut short before the rewrite) counts as put back.
+Result<RestoreOutcome> restoreRecovered(const std::string& dataFolder, const OrderRecord& pulled,
+                                        const std::string& logOnName, PutBack how);
 
 } // namespace qm

@@ -21,6 +21,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
+#include <functional>
 
 namespace qm {
 namespace {
@@ -48,6 +49,24 @@ OrderRecord orderOf(const std::string& number, const std::string& muni = "") {
     r.setDueDate({{2026, 12, 10}, false});
     return r;
 }
+
+// Answers every question with OK, after running `beforeAnswer` while the question is up.
+class HookedDialogs final : public Dialogs {
+  public:
+    void message(QWidget*, QMessageBox::Icon icon, const QString& title,
+                 const QString& text) override {
+        shown.push_back({icon, title, text});
+    }
+    QMessageBox::StandardButton ask(QWidget*, QMessageBox::Icon, const QString&, const QString&,
+                                    QMessageBox::StandardButtons,
+                                    QMessageBox::StandardButton) override {
+        if (beforeAnswer)
+            beforeAnswer();
+        return QMessageBox::Ok;
+    }
+    std::function<void()> beforeAnswer;
+    std::vector<ShownMessage> shown;
+};
 
 class OrderEntryTest : public test::WindowFixture {
   protected:
@@ -95,7 +114,39 @@ class OrderEntryTest : public test::WindowFixture {
         s.mail.senderAddress = "desk@north.example";
         window->messenger().settingsChanged();
     }
-    std::string recoveryCopy() const { return recoveryFilePath(program, logOnName()); }
+    // The recovery copies of this user's pulled orders.
+    std::vector<std::string> recoveryCopies() const {
+        auto copies = qm::recoveryCopies(program, logOnName());
+        EXPECT_TRUE(copies);
+        return copies ? *copies : std::vector<std::string>();
+    }
+    // Another workstation pulls the order: a process of its own that dies holding it.
+    void pullElsewhere(const std::string& number) {
+        ::mkdir((program + "other/").c_str(), 0755);
+        QProcess other;
+        other.start(QStringLiteral(QM_PULL_AND_DIE),
+                    {QString::fromStdString(program + "other/"), QString::fromStdString(data),
+                     QString::fromStdString(number)});
+        ASSERT_TRUE(other.waitForFinished(30000));
+        ASSERT_EQ(other.exitStatus(), QProcess::CrashExit) << other.readAllStandardError().data();
+    }
+    void putKeepingTheTime(const std::string& name, const std::string& bytes) {
+        struct stat before {};
+        ASSERT_EQ(::stat((data + name).c_str(), &before), 0);
+        ASSERT_TRUE(writeWholeFile(data + name, bytes));
+        struct utimbuf times {
+            before.st_atime, before.st_mtime
+        };
+        ::utime((data + name).c_str(), &times);
+    }
+    std::string reservedNumbers() {
+        std::string numbers;
+        auto read = readReservations(data);
+        EXPECT_TRUE(read);
+        for (const Reservation& r : read ? *read : std::vector<Reservation>())
+            numbers += r.fileNumber + ";";
+        return numbers;
+    }
 };
 
 TEST_F(OrderEntryTest, SaveWritesTheRecordAndTheTypedLawFirmAndAssignThenOnlySends) {
@@ -183,6 +234,51 @@ TEST_F(OrderEntryTest, AssignSavesFirstWithTheStarTheInstructionsAndAGeneratedNu
     EXPECT_NE(server.received()[0].content.find("Type: M.Water\r\nDue : 12/8/2026\r\n\r\n"
                                                 "RUSH DELIVERY!!!"),
               std::string::npos);
+}
+
+// The order is saved either way; ASSIGN stays available until the notice has gone.
+TEST_F(OrderEntryTest, ANoticeThatDidNotGoLeavesAssignToTryAgain) {
+    const struct {
+        const char* name;
+        bool serverDown;
+        bool searcherGone; // removed from the directory after it was chosen
+    } cases[] = {{"server down", true, false}, {"searcher removed", false, true}};
+    OrderEditor& e = open();
+    mailtest::SmtpServer server;
+    const std::string searchers = file("Searchers.lst");
+    int n = 0;
+    for (const auto& c : cases) {
+        useMailServer(server);
+        const QString number = QStringLiteral("F-2%1").arg(++n);
+        compose(e, number);
+        choose(e.cboType, "R.Full");
+        choose(e.cboSearcher, "Tom Reed");
+        if (c.serverDown) {
+            window->context().settings.mail.smtpPort = mailtest::freePort();
+            window->messenger().settingsChanged();
+        }
+        if (c.searcherGone) // unseen by the refresh: the list still offers the name
+            putKeepingTheTime("Searchers.lst", "");
+        dialogs.clear();
+        QTest::mouseClick(e.cmdAssign, Qt::LeftButton);
+        EXPECT_NE(file("Pending.fil").find("\"" + number.toStdString() + "\""), std::string::npos)
+            << c.name;
+        ASSERT_EQ(dialogs.shown().size(), 1u) << c.name;
+        EXPECT_EQ(dialogs.shown()[0].title, "SEND ERROR") << c.name;
+        if (c.searcherGone) {
+            EXPECT_EQ(dialogs.shown()[0].text, "The notice was not sent: \"Tom Reed\" is not in "
+                                               "the searcher directory.");
+        }
+        EXPECT_TRUE(e.cmdAssign->isEnabled()) << c.name;
+
+        putKeepingTheTime("Searchers.lst", searchers);
+        useMailServer(server);
+        const size_t sent = server.received().size();
+        QTest::mouseClick(e.cmdAssign, Qt::LeftButton);
+        EXPECT_EQ(server.received().size(), sent + 1) << c.name;
+        EXPECT_FALSE(e.cmdAssign->isEnabled()) << c.name;
+        QTest::mouseClick(e.cmdClear, Qt::LeftButton);
+    }
 }
 
 TEST_F(OrderEntryTest, DuplicateNumbersAreRefusedInEveryFileButCaseCounts) {
@@ -297,7 +393,9 @@ TEST_F(OrderEntryTest, EditPullsTheOrderAndSaveKeepsItsEntryTimeHistoryAndStar) 
     EXPECT_EQ(dialogs.shown()[1].text, "This action will temporarily remove the selected\n"
                                        "order from the queue. \"OK\" to continue");
     EXPECT_EQ(file("Pending.fil"), other.encode());
-    EXPECT_EQ(readRecovery(recoveryCopy()).value()->encode(), pulled.encode());
+    ASSERT_EQ(recoveryCopies().size(), 1u);
+    EXPECT_EQ(readRecovery(recoveryCopies()[0]).value()->encode(), pulled.encode());
+    EXPECT_EQ(reservedNumbers(), "F-1;");
     EXPECT_EQ(window->SSTab1->tabText(MainWindow::NewOrderTab), "EDIT ORDER : F-1");
     EXPECT_EQ(window->SSTab1->currentIndex(), MainWindow::NewOrderTab);
     EXPECT_FALSE(window->SSTab1->isTabEnabled(MainWindow::PendingTab));
@@ -321,7 +419,8 @@ TEST_F(OrderEntryTest, EditPullsTheOrderAndSaveKeepsItsEntryTimeHistoryAndStar) 
                  "\r\n12/01 10:00  first note [J]\r\n12/07 09:00  second note [" + initials() +
                      "]");
     EXPECT_EQ(file("Pending.fil"), other.encode() + back.encode());
-    EXPECT_FALSE(fileExists(recoveryCopy()));
+    EXPECT_TRUE(recoveryCopies().empty());
+    EXPECT_EQ(reservedNumbers(), "");
     EXPECT_FALSE(e.holdsUnsavedPull());
 
     // Saved back: CLEAR asks nothing and gives the tabs back.
@@ -381,7 +480,8 @@ TEST_F(OrderEntryTest, ClearWarnsWhenAPulledOrderWasNotSavedBackWhateverSaveShow
                   "Clearing the edit without first clicking Save or Assign\n"
                   "will result in the loss of this order. \"OK\" to delete");
         EXPECT_EQ(file("Pending.fil"), "") << c.name;
-        EXPECT_EQ(fileExists(recoveryCopy()), !c.deleted) << c.name;
+        EXPECT_EQ(recoveryCopies().size(), c.deleted ? 0u : 1u) << c.name;
+        EXPECT_EQ(reservedNumbers(), c.deleted ? "" : "F-1;") << c.name;
         EXPECT_EQ(e.txtFileNumb->text().isEmpty(), c.deleted) << c.name;
         if (!c.deleted) { // put it back for the next case
             e.txtPropAddr1->setText("4 MILL RD");
@@ -439,13 +539,7 @@ TEST_F(OrderEntryTest, AnotherWorkstationsPullLeavesThisQueueItsSelection) {
     grid->selectRow(keptRow);
     ASSERT_EQ(window->context().selectedFileNumber, "F-2");
 
-    ::mkdir((program + "other/").c_str(), 0755);
-    QProcess other;
-    other.start(QStringLiteral(QM_PULL_AND_DIE),
-                {QString::fromStdString(program + "other/"), QString::fromStdString(data),
-                 QStringLiteral("F-1")});
-    ASSERT_TRUE(other.waitForFinished(30000));
-    ASSERT_EQ(other.exitStatus(), QProcess::CrashExit) << other.readAllStandardError().data();
+    pullElsewhere("F-1");
     for (int waited = 0; grid->model()->rowCount() != 1 && waited < 3000; waited += 50)
         QTest::qWait(50);
     ASSERT_EQ(grid->model()->rowCount(), 1);
@@ -453,6 +547,29 @@ TEST_F(OrderEntryTest, AnotherWorkstationsPullLeavesThisQueueItsSelection) {
     EXPECT_EQ(window->context().selectedFileNumber, "F-2");
     ASSERT_EQ(grid->selectionModel()->selectedRows().size(), 1);
     EXPECT_EQ(grid->selectionModel()->selectedRows()[0].row(), 0);
+}
+
+// The refresh drops the queue's selection while the EDIT question waits; the message still names
+// the order that was asked about.
+TEST_F(OrderEntryTest, AnOrderPulledElsewhereDuringTheEditQuestionIsNamed) {
+    putOrders(OrderFile::Pending, {orderOf("F-1"), orderOf("F-2")});
+    OrderEditor& e = open();
+    window->context().selectedFileNumber = "F-1";
+    HookedDialogs hooked;
+    hooked.beforeAnswer = [&] {
+        pullElsewhere("F-1");
+        window->refreshNow();
+    };
+    window->context().dialogs = &hooked;
+    EXPECT_FALSE(e.Edit(true));
+    window->context().dialogs = &dialogs;
+    ASSERT_TRUE(window->context().selectedFileNumber.isEmpty()); // what the refresh did
+    ASSERT_EQ(hooked.shown.size(), 1u);
+    EXPECT_EQ(hooked.shown[0].title, " EDIT ORDER");
+    EXPECT_EQ(hooked.shown[0].text,
+              "Order F-1 is no longer pending: another workstation has changed it.");
+    EXPECT_EQ(file("Pending.fil"), orderOf("F-2").encode());
+    EXPECT_FALSE(e.holdsUnsavedPull());
 }
 
 TEST_F(OrderEntryTest, ClosingTheWindowWithAPulledOrderAsksFirstAndKeepsTheCopy) {
@@ -474,7 +591,8 @@ TEST_F(OrderEntryTest, ClosingTheWindowWithAPulledOrderAsksFirstAndKeepsTheCopy)
 
     dialogs.queueAnswer(QMessageBox::Ok);
     EXPECT_TRUE(window->close());
-    EXPECT_EQ(readRecovery(recoveryCopy()).value()->encode(), pulled.encode());
+    ASSERT_EQ(recoveryCopies().size(), 1u);
+    EXPECT_EQ(readRecovery(recoveryCopies()[0]).value()->encode(), pulled.encode());
 }
 
 } // namespace

@@ -39,8 +39,10 @@ TEST_F(MessengerTest, SendMsgReachesTheFirstSearcherByEmailAndText) {
     messenger.signOn(nullptr);
     EXPECT_EQ(notices,
               (std::vector<QString>{"Establishing SMTP Session\nPlease Wait ...", "hidden"}));
-    ASSERT_TRUE(messenger.SendMsg(nullptr, "Ann", "SEARCH ORDER", "12 Oak St",
-                                  MessageType::EmailWithTextCopy));
+    ASSERT_TRUE(
+        messenger
+            .SendMsg(nullptr, "Ann", "SEARCH ORDER", "12 Oak St", MessageType::EmailWithTextCopy)
+            .sent());
     EXPECT_TRUE(dialogs.shown().empty());
     const auto received = server.received();
     ASSERT_EQ(received.size(), 1u);
@@ -55,28 +57,59 @@ TEST_F(MessengerTest, ACarrierOutsideTheTableGetsTheBareDigits) {
         writeWholeFile(settings.dataFolder + "Searchers.lst",
                        "Ned Nix _  _  _  _  _ 555 201 0003 _ Nextel _ ned@example.com\r\n"));
     ASSERT_TRUE(
-        messenger.SendMsg(nullptr, "Ned", "REMINDER", "due today", MessageType::EmailWithTextCopy))
+        messenger.SendMsg(nullptr, "Ned", "REMINDER", "due today", MessageType::EmailWithTextCopy)
+            .sent())
         << (dialogs.shown().empty() ? "" : dialogs.shown()[0].text.toStdString());
     const auto received = server.received();
     ASSERT_EQ(received.size(), 1u);
     EXPECT_EQ(received[0].rcptTo, (std::vector<std::string>{"ned@example.com", "5552010003"}));
 }
 
-TEST_F(MessengerTest, NobodyByThatNameMeansNothingSentAndNothingShown) {
-    EXPECT_FALSE(messenger.SendMsg(nullptr, "Zed", "s", "t", MessageType::EmailOnly));
-    EXPECT_TRUE(dialogs.shown().empty());
-    EXPECT_TRUE(server.received().empty());
+// Each outcome, shown by SendMsg only when it failed and never by the quiet variant.
+TEST_F(MessengerTest, SendMsgSaysWhatHappenedAndTheQuietVariantShowsNothing) {
+    using Outcome = SendResult::Outcome;
+    const struct {
+        const char* name;
+        const char* recipient;
+        bool serverDown;
+        Outcome outcome;
+    } cases[] = {
+        {"sent", "Ann", false, Outcome::Sent},
+        {"nobody by that name", "Zed", false, Outcome::NoSearcher},
+        {"server down", "Ann Lee", true, Outcome::Failed},
+    };
+    const int upPort = server.port();
+    for (const auto& c : cases) {
+        for (const bool quiet : {false, true}) {
+            const std::string name = std::string(c.name) + (quiet ? ", quiet" : ", shown");
+            settings.mail.smtpPort = c.serverDown ? mailtest::freePort() : upPort;
+            messenger.settingsChanged();
+            dialogs.clear();
+            const size_t receivedBefore = server.received().size();
+            const SendResult result =
+                quiet ? messenger.SendMsgQuietly(c.recipient, "s", "t", MessageType::EmailOnly)
+                      : messenger.SendMsg(nullptr, c.recipient, "s", "t", MessageType::EmailOnly);
+            EXPECT_EQ(result.outcome, c.outcome) << name;
+            EXPECT_EQ(result.reason.isEmpty(), c.outcome != Outcome::Failed) << name;
+            EXPECT_EQ(server.received().size() - receivedBefore,
+                      c.outcome == Outcome::Sent ? 1u : 0u)
+                << name;
+            const bool shown = c.outcome == Outcome::Failed && !quiet;
+            ASSERT_EQ(dialogs.shown().size(), shown ? 1u : 0u) << name;
+            if (shown) {
+                EXPECT_EQ(dialogs.shown()[0].title, "SEND ERROR");
+                EXPECT_EQ(dialogs.shown()[0].text, result.reason);
+            }
+        }
+    }
 }
 
-TEST_F(MessengerTest, AServerThatIsDownGivesTheSessionAndSendErrors) {
+TEST_F(MessengerTest, AServerThatIsDownGivesTheSessionError) {
     settings.mail.smtpPort = mailtest::freePort();
     messenger.signOn(nullptr);
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].title, "SMTP SESSION");
     EXPECT_FALSE(dialogs.shown()[0].text.isEmpty());
-    EXPECT_FALSE(messenger.SendMsg(nullptr, "Ann Lee", "s", "t", MessageType::TextOnly));
-    ASSERT_EQ(dialogs.shown().size(), 2u);
-    EXPECT_EQ(dialogs.shown()[1].title, "SEND ERROR");
 }
 
 TEST_F(MessengerTest, NoServerSetUpIsNoFailureAtSignOn) {

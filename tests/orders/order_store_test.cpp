@@ -1,7 +1,7 @@
 #include "order_store.h"
 
 #include "directory_files.h"
-#include "test_support.h"
+#include "store_support.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -12,42 +12,7 @@ namespace {
 
 using test::contentOf;
 using test::TempFolder;
-
-const DateTime kNow{2026, 12, 8, 9, 30, 0};
-
-OrderRecord orderNumbered(OrderFile file, const std::string& number, const std::string& muni = "") {
-    OrderRecord r(file);
-    r.set(OrderField::EnteredAt, Field::ofDate({2026, 11, 2, 8, 15, 0}));
-    r.setText(OrderField::FileNumber, number);
-    r.setText(OrderField::PropertyAddress1, "12 ELM ST");
-    r.setText(OrderField::Town, "WEST SPRINGFIELD");
-    r.setText(OrderField::MuniSearch, muni);
-    r.setDueDate({{2026, 12, 10}, false});
-    return r;
-}
-
-void put(const std::string& folder, OrderFile file, const std::vector<OrderRecord>& records) {
-    auto lock = DataLock::acquire(folder);
-    ASSERT_TRUE(lock);
-    ASSERT_TRUE(rewriteOrderFile(*lock, file, records));
-}
-
-OrderDraft draftNumbered(const std::string& number) {
-    OrderDraft d;
-    d.fileNumber = number;
-    d.address1 = "7 OAK AVE";
-    d.town = "BOSTON";
-    d.searchType = "R.Full";
-    d.typeListFee = 150;
-    d.dueDate = {2026, 12, 11};
-    d.searcher = "Ann Marie";
-    return d;
-}
-
-Result<SaveOutcome> save(const std::string& folder, OrderDraft draft,
-                         AttorneyChange attorney = {}) {
-    return saveOrder(folder, SaveRequest{std::move(draft), std::move(attorney), kNow, "jo ann q"});
-}
+using namespace ordertest;
 
 TEST(OrderStore, EmptyNumberGetsOneMoreThanTheHighestInAnyFile) {
     const struct {
@@ -181,58 +146,6 @@ TEST(OrderStore, RecordFieldsFollowTheDraft) {
         const OrderRecord r = pendingRecordOf(draft, kNow, "jo ann q");
         EXPECT_EQ(r.text(c.field), c.expected) << c.name;
     }
-}
-
-TEST(OrderStore, PullTakesTheOrderOutAndLeavesTheRestByteForByte) {
-    TempFolder folder;
-    OrderRecord first = orderNumbered(OrderFile::Pending, "P1");
-    OrderRecord pulledOne = orderNumbered(OrderFile::Pending, "P2");
-    pulledOne.setText(OrderField::CurrentOwner, "LAST OF TWO");
-    OrderRecord third = orderNumbered(OrderFile::Pending, "P3");
-    put(folder.path(), OrderFile::Pending, {first});
-    const std::string onlyFirst = contentOf(folder.file("Pending.fil"));
-    put(folder.path(), OrderFile::Pending,
-        {first, orderNumbered(OrderFile::Pending, "P2"), pulledOne, third});
-
-    auto absent = pullOrder(folder.path(), "p2");
-    ASSERT_TRUE(absent);
-    EXPECT_FALSE(*absent);
-
-    auto pulled = pullOrder(folder.path(), "P2");
-    ASSERT_TRUE(pulled);
-    ASSERT_TRUE(*pulled);
-    EXPECT_EQ((*pulled)->text(OrderField::CurrentOwner), "LAST OF TWO");
-    EXPECT_EQ(contentOf(folder.file("Pending.fil")), onlyFirst + third.encode());
-}
-
-TEST(OrderStore, RecoveryCopyRoundTripsAndIsPutBackUnlessTheNumberIsTaken) {
-    TempFolder program;
-    TempFolder data;
-    const std::string path = recoveryFilePath(program.path(), "jo");
-    auto none = readRecovery(path);
-    ASSERT_TRUE(none);
-    EXPECT_FALSE(*none);
-
-    OrderRecord pulled = orderNumbered(OrderFile::Pending, "R9");
-    pulled.setText(OrderField::NotesLog, "\r\n11/02 08:15  two\r\nlines [x]");
-    ASSERT_TRUE(writeRecovery(path, pulled));
-    auto read = readRecovery(path);
-    ASSERT_TRUE(read);
-    ASSERT_TRUE(*read);
-    EXPECT_EQ((*read)->encode(), pulled.encode());
-
-    auto restored = restoreRecovered(data.path(), **read);
-    ASSERT_TRUE(restored);
-    EXPECT_FALSE(restored->duplicate);
-    EXPECT_EQ(contentOf(data.file("Pending.fil")), pulled.encode());
-    auto again = restoreRecovered(data.path(), **read);
-    ASSERT_TRUE(again);
-    EXPECT_TRUE(again->duplicate);
-    EXPECT_EQ(contentOf(data.file("Pending.fil")), pulled.encode());
-
-    ASSERT_TRUE(removeRecovery(path));
-    ASSERT_TRUE(removeRecovery(path)); // already gone is fine
-    EXPECT_FALSE(fileExists(path));
 }
 
 TEST(OrderStore, TwoProcessesSavingAtOnceGetDifferentNumbers) {
