@@ -28,6 +28,10 @@ std::vector<DailyEvent> DailySchedule::take(const QDateTime& previousTick, const
     const Wall present = wallOf(now);
     const Wall before = wallOf(previousTick.isValid() ? previousTick : startedAt_);
     std::vector<DailyEvent> due;
+    // A day the clock has already left is over, whatever ran on it.
+    if (present.date < latestDay_)
+        return due;
+    latestDay_ = present.date;
     for (DailyEvent event : kDailyEvents) {
         const Wall moment{present.date, dailyMoment(event)};
         QDate& last = lastRun_[index(event)];

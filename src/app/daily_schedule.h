@@ -17,10 +17,11 @@ QTime dailyMoment(DailyEvent event); // 03:00, 08:00
 // An event is due on the first tick at which today's moment lies after the previous completed
 // tick (or the program's start, before the first one) and no later than the present. Times are
 // compared as wall-clock readings, so daylight saving and a clock set back move nothing. Each
-// event runs at most once a day, and never for a day before the last one it ran for.
+// event runs at most once a day, and never on a day before the latest one the clock has shown.
 class DailySchedule {
   public:
-    explicit DailySchedule(QDateTime startedAt) : startedAt_(std::move(startedAt)) {}
+    explicit DailySchedule(QDateTime startedAt)
+        : startedAt_(std::move(startedAt)), latestDay_(startedAt_.date()) {}
 
     // The events due at `now`, noted as run for today. previousTick is invalid before the
     // first completed tick.
@@ -33,6 +34,7 @@ class DailySchedule {
     static size_t index(DailyEvent event) { return static_cast<size_t>(event); }
 
     QDateTime startedAt_;
+    QDate latestDay_; // the latest day the clock has shown
     std::array<QDate, kDailyEvents.size()> lastRun_{};
 };
 
