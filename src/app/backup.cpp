@@ -165,11 +165,21 @@ bool BackupJob::step(std::chrono::milliseconds budget) {
         if (!phaseDone)
             continue;
         switch (phase_) {
-        case Phase::Repair: phase_ = Phase::RemoveStale; break;
-        case Phase::RemoveStale: phase_ = Phase::Start; break;
-        case Phase::Start: phase_ = Phase::Copy; break;
-        case Phase::Copy: phase_ = Phase::Swap; break;
-        case Phase::Swap: phase_ = Phase::RemoveOld; break;
+        case Phase::Repair:
+            phase_ = Phase::RemoveStale;
+            break;
+        case Phase::RemoveStale:
+            phase_ = Phase::Start;
+            break;
+        case Phase::Start:
+            phase_ = Phase::Copy;
+            break;
+        case Phase::Copy:
+            phase_ = Phase::Swap;
+            break;
+        case Phase::Swap:
+            phase_ = Phase::RemoveOld;
+            break;
         case Phase::RemoveOld:
         case Phase::Discard:
             outcome_ = failure_ ? Status(*failure_) : okStatus();

@@ -4,8 +4,8 @@
 
 namespace qm {
 
-DailyEvents::DailyEvents(std::string programFolder, const Settings& settings,
-                         Messenger& messenger, QDateTime startedAt, DailyNotice notice)
+DailyEvents::DailyEvents(std::string programFolder, const Settings& settings, Messenger& messenger,
+                         QDateTime startedAt, DailyNotice notice)
     : programFolder_(std::move(programFolder)), settings_(settings), messenger_(messenger),
       notice_(std::move(notice)), schedule_(std::move(startedAt)) {
     slices_.setInterval(0);

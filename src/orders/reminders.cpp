@@ -52,8 +52,9 @@ std::vector<Reminder> buildReminders(const OrderTable& pending, const DateTime& 
             continue;
         notices[found->second] += "\r\n" + reminderLine(pending, record);
     }
-    const QString signature = "\r\n\r\n" + fromDisk(company.name).toUpper() + "   Phone: " +
-                              fromDisk(company.phone) + "   Fax: " + fromDisk(company.fax);
+    const QString signature = "\r\n\r\n" + fromDisk(company.name).toUpper() +
+                              "   Phone: " + fromDisk(company.phone) +
+                              "   Fax: " + fromDisk(company.fax);
     std::vector<Reminder> reminders;
     for (size_t i = 0; i < notices.size(); ++i) {
         if (notices[i].isEmpty())
@@ -88,16 +89,11 @@ Result<bool> claimReminderDay(const std::string& dataFolder, const DateTime& tod
 Result<std::optional<ReminderRound>> ReminderRound::start(const Settings& settings,
                                                           const DateTime& today) {
     const std::string& folder = settings.dataFolder;
-    auto claimed = claimReminderDay(folder, today);
-    if (!claimed)
-        return claimed.error();
-    if (!*claimed)
-        return std::optional<ReminderRound>();
-    auto bytes = readWholeFile(folder + orderFileName(OrderFile::Pending));
+    const std::string pendingPath = folder + orderFileName(OrderFile::Pending);
+    auto bytes = readWholeFile(pendingPath);
     if (!bytes)
         return bytes.error();
-    auto pending = parseOrderTable(OrderFile::Pending, std::move(*bytes),
-                                   folder + orderFileName(OrderFile::Pending));
+    auto pending = parseOrderTable(OrderFile::Pending, std::move(*bytes), pendingPath);
     if (!pending)
         return pending.error();
     auto searchers = readDirectoryFileUnlocked(folder, DirectoryKind::Searchers);
@@ -107,8 +103,17 @@ Result<std::optional<ReminderRound>> ReminderRound::start(const Settings& settin
     names.reserve(searchers->size());
     for (const std::string& line : *searchers)
         names.push_back(splitDirectoryLine(line)[0]);
-    return std::optional<ReminderRound>(
-        ReminderRound(buildReminders(*pending, today, names, settings.company)));
+    std::vector<Reminder> reminders = buildReminders(*pending, today, names, settings.company);
+    // Claimed only once there is something to send, so a workstation that cannot read the
+    // files leaves the day to the others.
+    if (reminders.empty())
+        return std::optional<ReminderRound>();
+    auto claimed = claimReminderDay(folder, today);
+    if (!claimed)
+        return claimed.error();
+    if (!*claimed)
+        return std::optional<ReminderRound>();
+    return std::optional<ReminderRound>(ReminderRound(std::move(reminders)));
 }
 
 void ReminderRound::sendNext(Messenger& messenger) {

@@ -41,8 +41,8 @@ Result<bool> claimReminderDay(const std::string& dataFolder, const DateTime& tod
 // One morning's sending, a message at a time.
 class ReminderRound {
   public:
-    // Claims the day and reads Pending.fil and Searchers.lst; nothing (no round) when another
-    // workstation claimed the day first.
+    // Reads Pending.fil and Searchers.lst, then claims the day; nothing (no round) when nothing
+    // is due or another workstation claimed the day first.
     static Result<std::optional<ReminderRound>> start(const Settings& settings,
                                                       const DateTime& today);
     explicit ReminderRound(std::vector<Reminder> reminders) : reminders_(std::move(reminders)) {}

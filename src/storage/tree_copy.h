@@ -33,7 +33,8 @@ class PinnedFiles {
 
     // Opens each of `names` inside folder (ends with "/"); a missing one is left out. The
     // caller holds whatever makes the instant consistent (the data lock).
-    static Result<PinnedFiles> pin(const std::string& folder, const std::vector<std::string>& names);
+    static Result<PinnedFiles> pin(const std::string& folder,
+                                   const std::vector<std::string>& names);
 
     struct File {
         std::string name;

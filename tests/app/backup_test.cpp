@@ -108,7 +108,8 @@ TEST_F(BackupTest, ReplacesTheOldBackupWithTheDataFolderAndConfig) {
     EXPECT_EQ(readWholeFile(backup() + "config.txt").value(),
               readWholeFile(program + "config.txt").value());
 
-    struct stat original {}, copied {};
+    struct stat original {
+    }, copied{};
     ASSERT_EQ(::stat((program + "config.txt").c_str(), &original), 0);
     ASSERT_EQ(::stat((backup() + "config.txt").c_str(), &copied), 0);
     EXPECT_EQ(copied.st_mode & 07777, 0600u) << "the password's file must stay closed";
@@ -249,8 +250,7 @@ TEST_F(BackupTest, TakenWhileOtherProcessesAppendOrders) {
     ASSERT_EQ(::pipe2(go, O_CLOEXEC), 0);
     std::vector<ChildProcess> workers;
     for (int id = 0; id < kWorkers; ++id)
-        workers.emplace_back(std::vector<std::string>{QM_WORKER, "append", data,
-                                                      std::to_string(id),
+        workers.emplace_back(std::vector<std::string>{QM_WORKER, "append", data, std::to_string(id),
                                                       std::to_string(kOrdersEach)},
                              go[0]);
     ::close(go[0]);

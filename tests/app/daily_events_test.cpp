@@ -108,7 +108,8 @@ TEST_F(DailyEventsTest, FailuresBecomeNoticesAndTheProgramGoesOn) {
     ASSERT_TRUE(tick("2026-12-08 02:59:59", "2026-12-08 03:00:00").ok());
     ASSERT_EQ(notices.size(), 1u);
     EXPECT_EQ(notices[0].title, "BACKUP ERROR");
-    EXPECT_TRUE(notices[0].text.contains("the previous backup in")) << notices[0].text.toStdString();
+    EXPECT_TRUE(notices[0].text.contains("the previous backup in"))
+        << notices[0].text.toStdString();
 
     // A data folder that cannot be read at 08:00 is the tick's failure, as any other.
     const Status missing = tick("2026-12-08 07:59:59", "2026-12-08 08:00:00");

@@ -40,7 +40,9 @@ TEST(DailySchedule, FiresOnceOnTheFirstTickPastEachMoment) {
          {{"2026-12-08 02:59:58", {}}, {"2026-12-08 03:07:12", {B}}, {"2026-12-08 03:07:13", {}}}},
         {"a morning asleep fires both at waking",
          "2026-12-08 01:00:00",
-         {{"2026-12-08 02:00:00", {}}, {"2026-12-08 09:30:00", {B, R}}, {"2026-12-08 09:30:01", {}}}},
+         {{"2026-12-08 02:00:00", {}},
+          {"2026-12-08 09:30:00", {B, R}},
+          {"2026-12-08 09:30:01", {}}}},
         {"asleep across midnight: yesterday's moments are not made up",
          "2026-12-07 22:00:00",
          {{"2026-12-07 23:00:00", {}}, {"2026-12-08 01:00:00", {}}, {"2026-12-08 03:00:00", {B}}}},
@@ -108,7 +110,8 @@ TEST(DailySchedule, DaylightSavingChangesFireEachMomentOnce) {
         DailySchedule schedule(start);
         QDateTime previous;
         std::vector<std::pair<DailyEvent, QTime>> fired;
-        for (QDateTime now = start.addSecs(60); now < start.addSecs(12 * 3600); now = now.addSecs(60)) {
+        for (QDateTime now = start.addSecs(60); now < start.addSecs(12 * 3600);
+             now = now.addSecs(60)) {
             for (DailyEvent event : schedule.take(previous, now))
                 fired.emplace_back(event, now.time());
             previous = now;

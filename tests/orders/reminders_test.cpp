@@ -59,7 +59,8 @@ CompanyDetails company() {
 }
 
 const QString kHeading = "Please note;  The following searches are DUE TODAY ...\r\n";
-const QString kSignature = "\r\n\r\nHARBOR TITLE SEARCH   Phone: (555) 100-2000   Fax: (555) 100-2001";
+const QString kSignature =
+    "\r\n\r\nHARBOR TITLE SEARCH   Phone: (555) 100-2000   Fax: (555) 100-2001";
 
 TEST(Reminders, OneMessagePerSearcherWithTheOrdersDueToday) {
     const std::vector<Due> orders = {
@@ -73,9 +74,8 @@ TEST(Reminders, OneMessagePerSearcherWithTheOrdersDueToday) {
         {"Ann", "12/8/2026", "1 Short Name St", "", "LEE", "", "M.Tax"},
     };
     // "Ann" is a searcher of its own, listed after "Ann Lee": names match whole.
-    const auto reminders =
-        buildReminders(pendingTable(orders), kToday, {"Cy Doe", "Ann Lee", "Bob Roy", "Ann"},
-                       company());
+    const auto reminders = buildReminders(pendingTable(orders), kToday,
+                                          {"Cy Doe", "Ann Lee", "Bob Roy", "Ann"}, company());
     ASSERT_EQ(reminders.size(), 3u);
     EXPECT_EQ(reminders[0].searcher, "Ann Lee");
     EXPECT_EQ(reminders[0].text, kHeading +
@@ -85,8 +85,7 @@ TEST(Reminders, OneMessagePerSearcherWithTheOrdersDueToday) {
     EXPECT_EQ(reminders[1].searcher, "Bob Roy");
     EXPECT_EQ(reminders[1].text, kHeading + "\r\n3 Elm Rd, Boston     ()" + kSignature);
     EXPECT_EQ(reminders[2].searcher, "Ann");
-    EXPECT_EQ(reminders[2].text,
-              kHeading + "\r\n1 Short Name St, Lee     (M.Tax)" + kSignature);
+    EXPECT_EQ(reminders[2].text, kHeading + "\r\n1 Short Name St, Lee     (M.Tax)" + kSignature);
 }
 
 TEST(Reminders, TheFirstClaimOfADayWins) {
