@@ -120,6 +120,27 @@ TEST_F(BackupTest, ReplacesTheOldBackupWithTheDataFolderAndConfig) {
     EXPECT_FALSE(fs::exists(program + "QM_BACKUP.old"));
 }
 
+// Files larger than one step of the copy and of the removal: whole and in order afterwards.
+TEST_F(BackupTest, LargeFilesAreCopiedAndRemovedInSteps) {
+    std::string large(40u << 20, '\0');
+    for (size_t i = 0; i < large.size(); i += 4096) {
+        const std::string offset = std::to_string(i);
+        large.replace(i, offset.size(), offset);
+    }
+    write(data + "Archives.fil.large", large);
+    write(backup() + "data/old-large.bin", std::string(70u << 20, 'o'));
+
+    BackupJob job(program, data);
+    int slices = 1;
+    while (!job.step(std::chrono::milliseconds(1)))
+        ++slices;
+    ASSERT_TRUE(job.outcome().ok()) << job.outcome().error().describe();
+    EXPECT_GT(slices, 10) << "the work was not divided";
+    EXPECT_TRUE(readWholeFile(backup() + "data/Archives.fil.large").value() == large);
+    EXPECT_FALSE(fs::exists(backup() + "data/old-large.bin"));
+    EXPECT_FALSE(fs::exists(program + "QM_BACKUP.old"));
+}
+
 // What an interrupted backup left behind is put right by the next one, whatever the next one
 // then does: with the data folder gone it fails, and the last good backup is the one kept.
 TEST_F(BackupTest, TheNextBackupRepairsAnInterruptedOne) {
