@@ -262,6 +262,46 @@ TEST_F(BackupTest, ADataFolderHoldingTheProgramFolderLeavesTheBackupOut) {
     }
 }
 
+// Orders are closed between the backup's slices, each moving from Pending.fil to
+// Completed.fil under the lock: the backup holds every order exactly once, in one file or
+// the other, as the folder stood at one instant.
+TEST_F(BackupTest, OrdersClosedMeanwhileAreEachInOneFileOfTheCopy) {
+    constexpr int kOrders = 30;
+    std::vector<OrderRecord> pending;
+    for (int i = 0; i < kOrders; ++i)
+        pending.push_back(process_test::pendingOrder("P" + std::to_string(i)));
+    {
+        auto lock = DataLock::acquire(data);
+        ASSERT_TRUE(lock.ok());
+        ASSERT_TRUE(rewriteOrderFile(*lock, OrderFile::Pending, pending).ok());
+    }
+    BackupJob job(program, data);
+    while (!job.step(std::chrono::milliseconds(0))) {
+        if (pending.empty())
+            continue;
+        auto lock = DataLock::acquire(data);
+        ASSERT_TRUE(lock.ok());
+        OrderRecord closed = pending.front().movedTo(OrderFile::Completed);
+        closed.set(OrderField::CompletedAt, Field::ofDate({2026, 12, 8, 10, 0, 0}));
+        ASSERT_TRUE(appendOrder(*lock, closed).ok());
+        pending.erase(pending.begin());
+        ASSERT_TRUE(rewriteOrderFile(*lock, OrderFile::Pending, pending).ok());
+    }
+    ASSERT_TRUE(job.outcome().ok()) << job.outcome().error().describe();
+    EXPECT_LT(pending.size(), static_cast<size_t>(kOrders)) << "no order was closed meanwhile";
+
+    std::map<std::string, int> seen;
+    for (OrderFile file : {OrderFile::Pending, OrderFile::Completed}) {
+        auto records = readOrderRecords(backup() + "data/", file);
+        ASSERT_TRUE(records.ok()) << records.error().describe();
+        for (const OrderRecord& r : *records)
+            ++seen[r.text(OrderField::FileNumber)];
+    }
+    EXPECT_EQ(seen.size(), static_cast<size_t>(kOrders));
+    for (const auto& [number, count] : seen)
+        EXPECT_EQ(count, 1) << number;
+}
+
 // Other workstations append orders throughout; each backup, taken in slices meanwhile, holds
 // order files that read clean and, of each worker, the orders it appended up to some point.
 TEST_F(BackupTest, TakenWhileOtherProcessesAppendOrders) {
