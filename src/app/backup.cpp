@@ -55,7 +55,8 @@ void BackupJob::fail(Error error) {
     phase_ = Phase::Discard;
 }
 
-// A crash in an earlier swap left the previous backup as QM_BACKUP.old: it comes back.
+// A new QM_BACKUP.new, and the data folder's files pinned; QM_BACKUP and its siblings are left
+// out of the copy when the data folder holds the program folder.
 Status BackupJob::start() {
     if (::mkdir(fresh_.c_str(), S_IRWXU | S_IRGRP | S_IXGRP | S_IROTH | S_IXOTH) != 0)
         return systemError(fresh_, errno, "cannot create the backup folder");
@@ -105,6 +106,8 @@ Status BackupJob::advance(SliceDeadline deadline, bool& phaseDone) {
     phaseDone = true;
     switch (phase_) {
     case Phase::Repair:
+        // A crash between the two renames of a swap left the last good backup as
+        // QM_BACKUP.old: it comes back. What else an interruption left is removed.
         if (!exists(backup_) && exists(old_) && std::rename(old_.c_str(), backup_.c_str()) != 0)
             return systemError(old_, errno, "cannot restore the previous backup");
         stale_ = {old_, fresh_};

@@ -35,8 +35,16 @@ Status DailyEvents::startReminders(const QDate& today) {
     if (reminders_)
         return okStatus();
     auto round = ReminderRound::start(settings_, {today.year(), today.month(), today.day()});
-    if (!round)
-        return round.error();
+    if (!round) {
+        const Error& error = round.error();
+        // A missing file or folder is the tick's data-access failure; anything else (a record
+        // that does not read) must not end the program over a reminder.
+        if (error.kind == ErrorKind::FileNotFound || error.kind == ErrorKind::PathNotFound)
+            return error;
+        notice_(kSendErrorTitle, QStringLiteral("The due-today reminders could not be sent:\n") +
+                                     QString::fromStdString(cp1252ToUtf8(error.describe())));
+        return okStatus();
+    }
     reminders_ = std::move(*round);
     if (reminders_)
         slices_.start();

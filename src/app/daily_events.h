@@ -33,8 +33,8 @@ class DailyEvents {
                 QDateTime startedAt, DailyNotice notice);
 
     // After each completed tick, with that tick's present moment and the previous completed
-    // tick's (invalid before there was one). Starts what is due; a data file or folder that
-    // cannot be read for the reminders is returned like any failure of the tick.
+    // tick's (invalid before there was one). Starts what is due; a data file or folder missing
+    // for the reminders is returned as the tick's failure, other failures become notices.
     Status tick(const QDateTime& previousTick, const QDateTime& now);
 
     // Work is still going on in slices.

@@ -129,6 +129,13 @@ TEST_F(DailyEventsTest, FailuresBecomeNoticesAndTheProgramGoesOn) {
     ASSERT_EQ(notices.size(), 1u);
     EXPECT_EQ(notices[0].title, "SEND ERROR");
     EXPECT_TRUE(notices[0].text.contains("Ann Lee: ")) << notices[0].text.toStdString();
+
+    // A Pending.fil that does not read is told, and the tick goes on.
+    ASSERT_TRUE(writeWholeFile(settings.dataFolder + "Pending.fil", "\"torn"));
+    ASSERT_TRUE(tick("2026-12-10 07:59:59", "2026-12-10 08:00:00").ok());
+    ASSERT_EQ(notices.size(), 2u);
+    EXPECT_EQ(notices[1].title, "SEND ERROR");
+    EXPECT_TRUE(notices[1].text.startsWith("The due-today reminders could not be sent"));
     EXPECT_TRUE(dialogs.shown().empty());
 }
 
