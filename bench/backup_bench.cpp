@@ -1,0 +1,165 @@
+// quillmark-backup-bench: the nightly backup of data folders with 100k and 1M archived orders,
+// taken in slices as the window takes it, beside `cp -a` of the same folder. Reports the longest
+// slice: the longest the window waits for the backup to give the event loop back.
+//
+// Own flags, besides Google Benchmark's: --max_orders=N leaves out the larger sizes,
+// --data_dir=DIR generates into DIR and keeps it, reusing what a previous run left there.
+
+#include "backup.h"
+#include "files.h"
+#include "generator.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr size_t kSizes[] = {100'000, 1'000'000};
+constexpr std::chrono::milliseconds kSliceBudget{20}; // as the window's slices
+
+bool run(std::vector<std::string> argv) {
+    std::vector<char*> args;
+    for (std::string& arg : argv)
+        args.push_back(arg.data());
+    args.push_back(nullptr);
+    pid_t pid = 0;
+    if (::posix_spawnp(&pid, args[0], nullptr, nullptr, args.data(), environ) != 0)
+        return false;
+    int status = 0;
+    return ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// What the backup adds to cp's work: every file and folder of the copy synced to disk.
+bool syncTree(const std::string& root) {
+    bool ok = true;
+    const auto syncOne = [&](const fs::path& path) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        ok = ok && fd >= 0 && ::fsync(fd) == 0;
+        if (fd >= 0)
+            ::close(fd);
+    };
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+        if (!entry.is_symlink())
+            syncOne(entry.path());
+    syncOne(root);
+    return ok;
+}
+
+void copyWithCp(benchmark::State& state, std::string program, bool thenSync) {
+    const std::string target = program + "cp-copy";
+    for (auto _ : state) {
+        if (!run({"cp", "-a", program + "data", target}) || (thenSync && !syncTree(target))) {
+            state.SkipWithError("cp -a failed");
+            return;
+        }
+        state.PauseTiming();
+        fs::remove_all(target);
+        ::sync();
+        state.ResumeTiming();
+    }
+}
+
+// replacing: an old backup is there, and its removal is part of the work, as every night.
+void backupInSlices(benchmark::State& state, std::string program, bool replacing) {
+    double longest = 0;
+    size_t slices = 0;
+    for (auto _ : state) {
+        // A day passes between two backups: what the last one freed is settled untimed.
+        state.PauseTiming();
+        if (!replacing)
+            fs::remove_all(program + qm::kBackupFolderName);
+        ::sync();
+        state.ResumeTiming();
+        qm::BackupJob job(program, program + "data/");
+        for (bool done = false; !done; ++slices) {
+            const auto began = std::chrono::steady_clock::now();
+            done = job.step(kSliceBudget);
+            const std::chrono::duration<double, std::milli> took =
+                std::chrono::steady_clock::now() - began;
+            longest = std::max(longest, took.count());
+        }
+        if (!job.outcome()) {
+            state.SkipWithError(job.outcome().error().describe().c_str());
+            return;
+        }
+    }
+    state.counters["longest_slice_ms"] = longest;
+    state.counters["slices"] =
+        benchmark::Counter(static_cast<double>(slices), benchmark::Counter::kAvgIterations);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    size_t maxOrders = kSizes[std::size(kSizes) - 1];
+    std::string root;
+    bool keep = false;
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--max_orders=", 13) == 0)
+            maxOrders = std::strtoull(argv[i] + 13, nullptr, 10);
+        else if (std::strncmp(argv[i], "--data_dir=", 11) == 0) {
+            root = argv[i] + 11;
+            if (!root.ends_with('/'))
+                root += '/';
+            keep = true;
+        } else
+            argv[kept++] = argv[i];
+    }
+    argc = kept;
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    if (root.empty()) {
+        char pattern[] = "/tmp/qm-backup-bench-XXXXXX";
+        if (!::mkdtemp(pattern))
+            return 1;
+        root = std::string(pattern) + "/";
+    }
+    for (size_t n : kSizes) {
+        if (n > maxOrders)
+            break;
+        const std::string program = root + "backup-" + std::to_string(n) + "/";
+        if (!qm::fileExists(program + "data/Archives.fil")) {
+            std::fprintf(stderr, "generating %zu archived orders ...\n", n);
+            qm::GeneratorOptions options{200, 500, n, 11, {2026, 12, 8}};
+            if (!qm::generateDataFolder(program + "data/", options))
+                return 1;
+            (void)qm::writeWholeFile(program + "config.txt", "\"Bench Title\"\r\n");
+        }
+        const std::string suffix = "/" + std::to_string(n);
+        benchmark::RegisterBenchmark(("CpA/DataFolder" + suffix).c_str(), [=](benchmark::State& s) {
+            copyWithCp(s, program, false);
+        })->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("CpA/ThenSynced" + suffix).c_str(), [=](benchmark::State& s) {
+            copyWithCp(s, program, true);
+        })->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("Backup/Fresh" + suffix).c_str(), [=](benchmark::State& s) {
+            backupInSlices(s, program, false);
+        })->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("Backup/ReplacingOld" + suffix).c_str(),
+                                     [=](benchmark::State& s) { backupInSlices(s, program, true); })
+            ->Unit(benchmark::kMillisecond);
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    if (!keep) {
+        std::error_code ignored;
+        fs::remove_all(root, ignored);
+    }
+    return 0;
+}
