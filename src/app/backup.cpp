@@ -1,5 +1,6 @@
 #include "backup.h"
 
+#include "data_file.h"
 #include "directory_files.h"
 #include "files.h"
 #include "order.h"
@@ -88,7 +89,7 @@ Status BackupJob::swap() {
     if (Status config = copyFileSynced(programFolder_ + "config.txt", fresh_ + "/config.txt");
         !config)
         return config;
-    if (Status synced = syncFolder(fresh_); !synced)
+    if (Status synced = syncFolder(fresh_ + "/"); !synced)
         return synced;
     if (exists(backup_) && std::rename(backup_.c_str(), old_.c_str()) != 0)
         return systemError(backup_, errno, "cannot move the previous backup aside");

@@ -2,8 +2,10 @@
 
 #include "appearance_apply.h"
 #include "archive_wiring.h"
+#include "clock.h"
 #include "completed_page.h"
 #include "cp1252.h"
+#include "daily_events.h"
 #include "dialogs.h"
 #include "edit_wiring.h"
 #include "messenger.h"
@@ -99,6 +101,14 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent) : QWidget(parent), 
     wireEditCommand(*this);
     wireArchiveBrowser(*this);
     hooks_.clearOrderEditor = [this] { editor().Clear(); };
+    daily_ = std::make_unique<DailyEvents>(
+        context_.programFolder, context_.settings, *messenger_, context_.clock->now(),
+        [this](const QString& title, const QString& text) {
+            context_.dialogs->notice(this, QMessageBox::Warning, title, text);
+        });
+    hooks_.runDailyEvents = [this](const QDateTime& previousTick, const QDateTime& now) {
+        return daily_->tick(previousTick, now);
+    };
     messenger_->setNotice(
         [this](const QString& text) {
             Label0->setText(text);

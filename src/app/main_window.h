@@ -17,6 +17,7 @@ namespace qm {
 
 class CompletedPage;
 class DataRefresh;
+class DailyEvents;
 class Messenger;
 class NewOrderPage;
 class OrderEditor;
@@ -86,6 +87,7 @@ class MainWindow : public QWidget {
     AppContext& context_;
     ScreenHooks hooks_;
     std::unique_ptr<Messenger> messenger_;
+    std::unique_ptr<DailyEvents> daily_; // uses the messenger: declared after it
     std::unique_ptr<ScreenRefresh> screens_;
     std::unique_ptr<DataRefresh> refresh_;
     QTimer* timer_ = nullptr;

@@ -3,16 +3,13 @@
 #include "app_context.h"
 #include "cp1252.h"
 #include "dialogs.h"
+#include "disk_text.h"
 #include "order_store.h"
 #include "user.h"
 
 namespace qm {
 
 namespace {
-
-QString fromDisk(const std::string& bytes) {
-    return QString::fromStdString(cp1252ToUtf8(bytes));
-}
 
 const QString kChoices =
     QStringLiteral("\"No\" to discard it, \"Cancel\" to decide at the next start");

@@ -2,19 +2,12 @@
 
 #include "cp1252.h"
 #include "directory_files.h"
+#include "disk_text.h"
 
 #include <QLocale>
 #include <algorithm>
 
 namespace qm {
-
-namespace {
-
-QString fromDisk(const std::string& bytes) {
-    return QString::fromStdString(cp1252ToUtf8(bytes));
-}
-
-} // namespace
 
 QString titleCompanyItem(const std::string& line) {
     const DirectoryFields f = splitDirectoryLine(line);

@@ -11,6 +11,9 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace qm {
@@ -68,11 +71,29 @@ void startUpgradeUtility(const StartupEnvironment& env) {
                                  .arg(program, failure));
 }
 
+bool upgradeInProgress(const QString& programFolder) {
+    // The upgrade utility holds an exclusive flock on the program folder while it works.
+    const int fd =
+        ::open(QFile::encodeName(programFolder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return held;
+}
+
 EntryOutcome runEntryStage(const StartupEnvironment& env, const QStringList& arguments) {
     QString failure;
     if (!probeWritableFolder(env.programFolder, &failure)) {
         env.dialogs->message(nullptr, QMessageBox::Critical, kAccessTitle,
                              accessMessage(env.programFolder));
+        return EntryOutcome::End;
+    }
+    if (upgradeInProgress(env.programFolder)) {
+        env.dialogs->message(nullptr, QMessageBox::Information, kProgramTitle,
+                             QStringLiteral("An upgrade of Quillmark is being installed in\n%1\n"
+                                            "Start Quillmark again when it has finished.")
+                                 .arg(env.programFolder));
         return EntryOutcome::End;
     }
     if (arguments.isEmpty())

@@ -34,7 +34,11 @@ bool probeWritableFolder(const QString& folder, QString* failure);
 
 enum class EntryOutcome { Continue, End };
 
-// The privilege probe and the command line (arguments without the program name).
+// True while the upgrade utility works in the program folder.
+bool upgradeInProgress(const QString& programFolder);
+
+// The privilege probe, an upgrade at work, and the command line (arguments without the
+// program name).
 EntryOutcome runEntryStage(const StartupEnvironment& env, const QStringList& arguments);
 
 // Starts the upgrade utility; a failure is shown in an OK box.

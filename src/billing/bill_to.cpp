@@ -1,20 +1,13 @@
 #include "bill_to.h"
 
 #include "cp1252.h"
+#include "disk_text.h"
 
 #include <algorithm>
 
 namespace qm {
 
 namespace {
-
-std::string toDisk(const QString& text) {
-    return utf8ToCp1252(text.toStdString());
-}
-
-QString fromDisk(const std::string& bytes) {
-    return QString::fromStdString(cp1252ToUtf8(bytes));
-}
 
 std::optional<BillingEntry> entryWhere(const DirectoryLookup& lookup, qsizetype row) {
     if (auto entry = lookup.entryAt(row))

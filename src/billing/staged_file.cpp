@@ -1,5 +1,7 @@
 #include "staged_file.h"
 
+#include "data_file.h"
+
 #include <atomic>
 #include <cerrno>
 #include <fcntl.h>
@@ -10,11 +12,6 @@ namespace qm {
 
 namespace {
 
-std::string folderOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
-}
-
 // A name no other writer uses: several workstations may write into the same folder.
 std::string temporaryNameFor(const std::string& finalPath) {
     static std::atomic<unsigned> serial{0};
@@ -22,19 +19,6 @@ std::string temporaryNameFor(const std::string& finalPath) {
     ::gethostname(host, sizeof host - 1);
     return finalPath + "." + host + "-" + std::to_string(::getpid()) + "-" +
            std::to_string(serial++) + ".tmp";
-}
-
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
 }
 
 } // namespace
@@ -95,17 +79,7 @@ Status StagedFile::commit() {
     if (::rename(temporary_.c_str(), final_.c_str()) != 0)
         return systemError(final_, errno, "cannot move the file into place");
     committed_ = true;
-    const std::string folder = folderOf(final_);
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return systemError(folder, errno, "cannot open the folder");
-    // Some network file systems refuse to sync a folder; the rename itself has happened.
-    const bool synced = ::fsync(fd) == 0 || errno == EINVAL || errno == EROFS;
-    const int err = errno;
-    ::close(fd);
-    if (!synced)
-        return systemError(folder, err, "cannot sync the folder");
-    return okStatus();
+    return syncFolder(final_);
 }
 
 void StagedFile::discard() {

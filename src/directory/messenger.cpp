@@ -3,21 +3,11 @@
 #include "cp1252.h"
 #include "dialogs.h"
 #include "directory_lookup.h"
+#include "disk_text.h"
 #include "mail_program.h"
 #include "smtp_session.h"
 
 namespace qm {
-
-namespace {
-
-std::string toDisk(const QString& text) {
-    return utf8ToCp1252(text.toStdString());
-}
-QString fromDisk(const std::string& bytes) {
-    return QString::fromStdString(cp1252ToUtf8(bytes));
-}
-
-} // namespace
 
 Messenger::Messenger(const Settings& settings, Dialogs& dialogs)
     : settings_(settings), dialogs_(dialogs) {}

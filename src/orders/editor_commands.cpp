@@ -1,5 +1,6 @@
 // SAVE, ASSIGN, EDIT and CLEAR of the order editor.
 
+#include "disk_text.h"
 #include "order_editor.h"
 
 #include "clock.h"
@@ -21,13 +22,6 @@
 namespace qm {
 
 namespace {
-
-QString fromDisk(const std::string& bytes) {
-    return QString::fromStdString(cp1252ToUtf8(bytes));
-}
-std::string toDisk(const QString& text) {
-    return utf8ToCp1252(text.toStdString());
-}
 
 // The text a list stores: empty for its placeholder item or no choice.
 QString chosenText(const QComboBox* list) {

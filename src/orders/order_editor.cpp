@@ -3,6 +3,7 @@
 #include "clock.h"
 #include "cp1252.h"
 #include "dialogs.h"
+#include "disk_text.h"
 #include "drop_down_list.h"
 #include "phone.h"
 #include "settings_logic.h"
@@ -45,13 +46,6 @@ QPlainTextEdit* display(const char* name) {
     box->setFocusPolicy(Qt::NoFocus);
     box->setMaximumHeight(84);
     return box;
-}
-
-QString fromDisk(const std::string& bytes) {
-    return QString::fromStdString(cp1252ToUtf8(bytes));
-}
-std::string toDisk(const QString& text) {
-    return utf8ToCp1252(text.toStdString());
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "cp1252.h"
 #include "directory_files.h"
+#include "disk_text.h"
 #include "files.h"
 #include "messenger.h"
 
@@ -10,10 +11,6 @@
 namespace qm {
 
 namespace {
-
-QString fromDisk(std::string_view bytes) {
-    return QString::fromStdString(cp1252ToUtf8(bytes));
-}
 
 QString searchText(std::string_view searchType, std::string_view muniSearch) {
     if (searchType.empty())

@@ -4,6 +4,7 @@
 #include "cp1252.h"
 #include "details_logic.h"
 #include "dialogs.h"
+#include "disk_text.h"
 #include "list_printer.h"
 #include "printer.h"
 #include "queue_widgets.h"
@@ -22,10 +23,6 @@
 namespace qm {
 
 namespace {
-
-QString fromDisk(std::string_view bytes) {
-    return QString::fromStdString(cp1252ToUtf8(bytes));
-}
 
 QFont listFont() {
     QFont font(QStringLiteral("Lucida Console"));

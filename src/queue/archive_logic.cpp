@@ -2,6 +2,7 @@
 
 #include "cp1252.h"
 #include "details_logic.h"
+#include "disk_text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -105,10 +106,6 @@ bool parseClock(std::string_view text, DateTime& when) {
     when.minute = parts[1];
     when.second = parts[2];
     return true;
-}
-
-QString fromDisk(std::string_view bytes) {
-    return QString::fromStdString(cp1252ToUtf8(bytes));
 }
 
 QString textOf(const OrderRecord& order, OrderField f) {

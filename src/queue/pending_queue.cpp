@@ -4,6 +4,7 @@
 #include "cp1252.h"
 #include "details_logic.h"
 #include "directory_lookup.h"
+#include "disk_text.h"
 #include "queue_model.h"
 #include "queue_widgets.h"
 
@@ -25,10 +26,6 @@
 namespace qm {
 
 namespace {
-
-QString fromDisk(const std::string& bytes) {
-    return QString::fromStdString(cp1252ToUtf8(bytes));
-}
 
 std::optional<OrderRecord> recordOf(const OrderTable& table, const QString& number) {
     const std::string bytes = utf8ToCp1252(number.toStdString());

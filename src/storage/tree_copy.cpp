@@ -522,14 +522,4 @@ Status copyFileSynced(const std::string& source, const std::string& destination)
     return okStatus();
 }
 
-Status syncFolder(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return systemError(folder, errno, "cannot open the folder");
-    const bool ok = ::fsync(fd) == 0;
-    const int err = errno;
-    ::close(fd);
-    return ok ? okStatus() : systemError(folder, err, "cannot sync the folder");
-}
-
 } // namespace qm

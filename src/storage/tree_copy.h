@@ -87,7 +87,5 @@ class SlicedTreeRemoval {
 
 // Copies one file (a small one: done at once) and syncs the copy. A missing source is no error.
 Status copyFileSynced(const std::string& source, const std::string& destination);
-// Syncs a folder's entries to disk.
-Status syncFolder(const std::string& folder);
 
 } // namespace qm

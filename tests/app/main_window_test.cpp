@@ -17,6 +17,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -461,6 +462,23 @@ TEST_F(MainWindowTest, BrowseArchivesOpensTheBrowserOverTheArchive) {
     EXPECT_EQ(opened, "Form3");
     EXPECT_EQ(rows, 1);
     EXPECT_EQ(w.context().selectedFileNumber, "P-7");
+}
+
+// The window's ticks run the 03:00 backup once its moment is crossed, and only then.
+TEST_F(MainWindowTest, TheTickPastThreeOClockBacksUpTheDataFolderAndConfig) {
+    clock.set(QDateTime(QDate(2026, 12, 8), QTime(2, 59, 58)));
+    MainWindow& w = start(kConfig);
+    w.refreshNow();
+    clock.advanceSeconds(1);
+    w.refreshNow();
+    QTest::qWait(100);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(program + "QM_BACKUP")));
+    clock.advanceSeconds(2);
+    w.refreshNow();
+    const QString copy = QString::fromStdString(program + "QM_BACKUP/data/Pending.fil");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(copy); }, 30000));
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(program + "QM_BACKUP/config.txt")));
+    EXPECT_TRUE(dialogs.notices().empty());
 }
 
 } // namespace

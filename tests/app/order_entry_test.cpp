@@ -23,6 +23,7 @@
 #include <QTableView>
 #include <QTest>
 #include <functional>
+#include <utility>
 
 namespace qm {
 namespace {
@@ -50,24 +51,6 @@ OrderRecord orderOf(const std::string& number, const std::string& muni = "") {
     r.setDueDate({{2026, 12, 10}, false});
     return r;
 }
-
-// Answers every question with OK, after running `beforeAnswer` while the question is up.
-class HookedDialogs final : public Dialogs {
-  public:
-    void message(QWidget*, QMessageBox::Icon icon, const QString& title,
-                 const QString& text) override {
-        shown.push_back({icon, title, text});
-    }
-    QMessageBox::StandardButton ask(QWidget*, QMessageBox::Icon, const QString&, const QString&,
-                                    QMessageBox::StandardButtons,
-                                    QMessageBox::StandardButton) override {
-        if (beforeAnswer)
-            beforeAnswer();
-        return QMessageBox::Ok;
-    }
-    std::function<void()> beforeAnswer;
-    std::vector<ShownMessage> shown;
-};
 
 class OrderEntryTest : public test::WindowFixture {
   protected:
@@ -556,18 +539,20 @@ TEST_F(OrderEntryTest, AnOrderPulledElsewhereDuringTheEditQuestionIsNamed) {
     putOrders(OrderFile::Pending, {orderOf("F-1"), orderOf("F-2")});
     OrderEditor& e = open();
     window->context().selectedFileNumber = "F-1";
-    HookedDialogs hooked;
-    hooked.beforeAnswer = [&] {
+    bool pulledElsewhere = false;
+    dialogs.setWhileOpen([&] {
+        if (std::exchange(pulledElsewhere, true))
+            return;
         pullElsewhere("F-1");
         window->refreshNow();
-    };
-    window->context().dialogs = &hooked;
+    });
+    dialogs.queueAnswer(QMessageBox::Ok);
     EXPECT_FALSE(e.Edit(true));
-    window->context().dialogs = &dialogs;
+    dialogs.setWhileOpen(nullptr);
     ASSERT_TRUE(window->context().selectedFileNumber.isEmpty()); // what the refresh did
-    ASSERT_EQ(hooked.shown.size(), 1u);
-    EXPECT_EQ(hooked.shown[0].title, " EDIT ORDER");
-    EXPECT_EQ(hooked.shown[0].text,
+    ASSERT_EQ(dialogs.shown().size(), 2u);
+    EXPECT_EQ(dialogs.shown()[1].title, " EDIT ORDER");
+    EXPECT_EQ(dialogs.shown()[1].text,
               "Order F-1 is no longer pending: another workstation has changed it.");
     EXPECT_EQ(file("Pending.fil"), orderOf("F-2").encode());
     EXPECT_FALSE(e.holdsUnsavedPull());

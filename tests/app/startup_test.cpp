@@ -12,8 +12,10 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace qm {
@@ -155,6 +157,21 @@ TEST_F(StartupTest, AProgramFolderThatCannotBeWrittenToEndsStartUp) {
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].title, " Write Access Needed - Quillmark");
     EXPECT_TRUE(dialogs.shown()[0].text.contains(folder + "gone/"));
+}
+
+// While the upgrade utility holds the program folder, the program says so and does not start;
+// once it lets go, start-up goes on.
+TEST_F(StartupTest, AStartDuringAnUpgradeSaysSoAndEnds) {
+    const int upgrade = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(upgrade, 0);
+    ASSERT_EQ(::flock(upgrade, LOCK_EX | LOCK_NB), 0);
+    EXPECT_EQ(runEntryStage(env, {}), EntryOutcome::End);
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_TRUE(dialogs.shown()[0].text.startsWith("An upgrade of Quillmark is being installed"));
+    ::close(upgrade);
+    dialogs.clear();
+    EXPECT_EQ(runEntryStage(env, {}), EntryOutcome::Continue);
+    EXPECT_TRUE(dialogs.shown().empty());
 }
 
 TEST_F(StartupTest, RealProgramEndsSilentlyOnAnUnknownArgumentAndStartsTheUpgradeOnUpg) {
