@@ -30,7 +30,7 @@ if [[ ${FUZZ_SKIP_REPORTED:-0} == 1 ]]; then
     skip_reported=ON
 fi
 targets=(fuzz_record_reader fuzz_directory_split fuzz_config_reader fuzz_override_lookup
-         fuzz_order_file fuzz_cp1252)
+         fuzz_order_file fuzz_cp1252 fuzz_upgrade_package)
 
 cmake -S "$root/fuzz" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
     -DQM_FUZZ_SKIP_REPORTED=$skip_reported >/dev/null || exit 1
@@ -40,6 +40,7 @@ dictionary_of() {
     case $1 in
     fuzz_directory_split | fuzz_override_lookup) echo "$root/fuzz/dict/lines.dict" ;;
     fuzz_cp1252) echo "$root/fuzz/dict/cp1252.dict" ;;
+    fuzz_upgrade_package) echo "$root/fuzz/dict/zip.dict" ;;
     *) echo "$root/fuzz/dict/records.dict" ;;
     esac
 }

@@ -156,7 +156,7 @@ QWidget* OrderEditor::buildSetup() {
     Frame4 = named(new QGroupBox(QStringLiteral(" FILE NOTES ")), QStringLiteral("Frame4"));
     txtNotes = named(new QLineEdit, QStringLiteral("txtNotes"));
     (new QVBoxLayout(Frame4))->addWidget(txtNotes);
-    Label34 = named(new QLabel, QStringLiteral("Label34"));
+    Label34 = named(new QLabel(box), QStringLiteral("Label34")); // hidden: owned by the box
     Label34->hide();
     cmdSave = named(new QPushButton(QStringLiteral("SAVE")), QStringLiteral("cmdSave"));
     cmdSave->setToolTip(QStringLiteral(" save only "));

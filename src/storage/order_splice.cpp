@@ -265,9 +265,10 @@ Status spliceOrderFile(const DataLock& lock, const FoundOrders& found, const Ord
         return kinds;
     std::vector<Edit> edits;
     for (const auto& [index, replacement] : splice.changes) {
+        const size_t wanted = index; // clang 14 cannot capture a structured binding
         const auto match =
             std::find_if(found.orders.begin(), found.orders.end(),
-                         [&](const FoundOrder& o) { return o.place.index == index; });
+                         [wanted](const FoundOrder& o) { return o.place.index == wanted; });
         if (match == found.orders.end())
             return Error{ErrorKind::BadRecord, path, static_cast<long>(index + 1),
                          "the record to change was not among those found", 0};

@@ -442,9 +442,17 @@ TEST_F(MainWindowTest, BrowseArchivesOpensTheBrowserOverTheArchive) {
     archived.setText(OrderField::StatementNumber, "S-1");
     archived.setText(OrderField::StatementDate, "11/30/2026");
     put("Archives.fil", archived.encode());
+    OrderRecord pending(OrderFile::Pending);
+    pending.set(OrderField::EnteredAt, Field::ofDate({2026, 12, 1, 9, 0, 0}));
+    pending.setText(OrderField::FileNumber, "P-7");
+    pending.set(OrderField::DueDate, Field::ofDate({2026, 12, 20, 0, 0, 0}));
+    put("Pending.fil", pending.encode());
     MainWindow& w = start(kConfig);
-    w.context().selectedFileNumber = "P-7";
     w.tabs()->setCurrentIndex(MainWindow::PendingTab);
+    w.refreshNow();
+    auto* grid = w.tabs()->widget(MainWindow::PendingTab)->findChild<QTableView*>("grdOrder");
+    grid->selectRow(0);
+    ASSERT_EQ(w.context().selectedFileNumber, "P-7");
     QString opened;
     int rows = -1;
     QTimer::singleShot(0, [&] {

@@ -182,7 +182,7 @@ TEST_F(StartupTest, RealProgramEndsSilentlyOnAnUnknownArgumentAndStartsTheUpgrad
         EXPECT_EQ(program->exitCode(), 0);
     }
     // QTRY_* would fail without telling the test framework: wait, then check.
-    QTest::qWaitFor([&] { return !contentOf(folder + "upgrade-started").isEmpty(); }, 5000);
+    (void)QTest::qWaitFor([&] { return !contentOf(folder + "upgrade-started").isEmpty(); }, 5000);
     EXPECT_EQ(contentOf(folder + "upgrade-started"), QByteArray("/Quillmark:quillmark\n"));
 }
 
