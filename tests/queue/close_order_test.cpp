@@ -205,26 +205,31 @@ TEST(CloseOrder, RepeatAfterACrashFinishesWithoutASecondRecord) {
             start.back() = billedPending(order);
             copies.push_back(billedCopy(order, "3"));
         }
-        auto run = [&](const Folder& f) -> bool {
+        // The repeat runs later, so that nothing it writes anew can pass for the first run's.
+        auto run = [&](const Folder& f, int laterHours) -> bool {
             const FeeTexts fees{"150.00", "35.50", "4"};
             if (command == Command::Bill) {
-                auto r = billOrder(f.temp.path(), "F-1", fees, kBilledAt, kUser);
+                DateTime at = kBilledAt;
+                at.hour += laterHours;
+                auto r = billOrder(f.temp.path(), "F-1", fees, at, kUser);
                 return r && *r != BillResult::NotPending;
             }
-            auto r = closeOrder(f.temp.path(), "F-1", fees, kNow);
+            DateTime at = kNow;
+            at.hour += laterHours;
+            auto r = closeOrder(f.temp.path(), "F-1", fees, at);
             return r && *r != CloseResult::NotPending;
         };
 
         Folder clean;
         clean.write(OrderFile::Pending, start);
         clean.write(OrderFile::Completed, copies);
-        ASSERT_TRUE(run(clean));
+        ASSERT_TRUE(run(clean, 0));
 
         // The crash: the completed file written, Pending.fil not yet rewritten.
         Folder crashed;
         crashed.write(OrderFile::Pending, start);
         test::put(crashed.path(OrderFile::Completed), clean.bytes(OrderFile::Completed));
-        ASSERT_TRUE(run(crashed));
+        ASSERT_TRUE(run(crashed, 1));
         EXPECT_EQ(crashed.bytes(OrderFile::Pending), clean.bytes(OrderFile::Pending));
         EXPECT_EQ(crashed.bytes(OrderFile::Completed), clean.bytes(OrderFile::Completed));
     }
