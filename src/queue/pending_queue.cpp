@@ -190,6 +190,8 @@ QWidget* PendingQueue::buildDetailsPane() {
     cmdBill = button("cmdBill", QStringLiteral("BILL"), QStringLiteral(" bill in advance "));
     cmdClose = button("cmdClose", QStringLiteral("CLOSE ORDER"),
                       QStringLiteral(" close the order with its fees "));
+    connect(cmdBill, &QPushButton::clicked, this, &PendingQueue::cmdBillClick);
+    connect(cmdClose, &QPushButton::clicked, this, &PendingQueue::cmdCloseClick);
     cmdArchives = button("cmdArchives", QStringLiteral("Browse Archives"),
                          QStringLiteral(" find billed orders in the archive "));
 

@@ -3,6 +3,7 @@
 // pane with the fee boxes and the order commands, and the pop-up menu of copy and print.
 
 #include "app_context.h"
+#include "close_order.h"
 #include "details_logic.h"
 #include "drop_down_list.h"
 #include "order.h"
@@ -44,6 +45,10 @@ class PendingQueue final : public QWidget {
 
     void setTabCaption(std::function<void(const QString&)> caption) {
         tabCaption_ = std::move(caption);
+    }
+    // Where BILL and CLOSE hand a file error they cannot go on from.
+    void setUnexpectedError(std::function<void(const Error&)> report) {
+        unexpectedError_ = std::move(report);
     }
     // The order editor's town list, which orders the work list.
     void setTownList(std::function<QStringList()> towns) { townList_ = std::move(towns); }
@@ -111,12 +116,20 @@ class PendingQueue final : public QWidget {
     void printWorkList();
     void reportPrinterError();
     QStringList townItems() const;
+    void cmdBillClick();
+    void cmdCloseClick();
+    // The fee texts, or nothing after telling the user which box holds no amount.
+    std::optional<FeeTexts> acceptedFees(const QueueSelectionSnapshot& snapshot);
+    // The copy-cost question; false when the user goes back to the box.
+    bool copyCostsConfirmed(const QueueSelectionSnapshot& snapshot, const FeeTexts& fees);
+    void reportCommandError(const Error& error);
 
     AppContext& context_;
     QueueModel* model_ = nullptr;
     QueueFilterChoice remembered_;
     std::function<void(const QString&)> tabCaption_;
     std::function<QStringList()> townList_;
+    std::function<void(const Error&)> unexpectedError_;
     QWidget* headingBar_ = nullptr;
     QString detailsText_;                // as composed, lines ending CR LF; txtDetails shows it
     std::optional<FeeSource> feesShown_; // what the fee boxes were filled from

@@ -491,3 +491,72 @@ TEST_F(PendingQueueTest, TypedFeesSurviveARebuildUnlessTheOrdersFeesChanged) {
 
 } // namespace
 } // namespace qm
+
+namespace qm {
+namespace {
+
+// CLOSE ORDER from the window: cancel, a refused amount, the copy-cost question, then the close.
+TEST_F(PendingQueueTest, CloseOrderAsksChecksTheBoxesAndClosesFromTheFiles) {
+    ASSERT_TRUE(writePending(folder.path(),
+                             std::vector<PendingFields>{PendingFields("C1", kToday),
+                                                        PendingFields("C2", kToday.addDays(1))}));
+    const std::string before = test::contentOf(folder.file("Pending.fil"));
+    rebuild();
+    queue->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(queue.get()));
+    clickRow(0);
+    auto* copy = control<QLineEdit>("txtCopy");
+    const ShownMessage closing{QMessageBox::Question, " CLOSING ORDER #  C1",
+                               "The selected order will be removed to the\rcompleted folder. "
+                               "\"OK\" to continue"};
+    auto lastShown = [this] { return dialogs.shown().back(); };
+    auto same = [](const ShownMessage& a, const ShownMessage& b) {
+        return a.icon == b.icon && a.title == b.title && a.text == b.text;
+    };
+
+    QTest::mouseClick(control<QPushButton>("cmdClose"), Qt::LeftButton); // Cancel by default
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_TRUE(same(lastShown(), closing));
+
+    QTest::keyClicks(copy, "12.5O");
+    dialogs.queueAnswer(QMessageBox::Ok);
+    QTest::mouseClick(control<QPushButton>("cmdClose"), Qt::LeftButton);
+    ASSERT_EQ(dialogs.shown().size(), 3u);
+    EXPECT_TRUE(lastShown().text.contains(kAmountHint)) << lastShown().text.toStdString();
+    EXPECT_TRUE(copy->hasFocus());
+    EXPECT_EQ(copy->selectedText(), "12.5O");
+
+    copy->clear();
+    queue->grdOrder->setFocus();
+    dialogs.queueAnswer(QMessageBox::Ok);
+    dialogs.queueAnswer(QMessageBox::No);
+    QTest::mouseClick(control<QPushButton>("cmdClose"), Qt::LeftButton);
+    ASSERT_EQ(dialogs.shown().size(), 5u);
+    EXPECT_TRUE(same(lastShown(), {QMessageBox::Warning, " COPY COSTS ???",
+                                   "Copy costs have not been entered.\rProceed anyway ???"}));
+    EXPECT_TRUE(copy->hasFocus());
+    EXPECT_EQ(test::contentOf(folder.file("Pending.fil")), before);
+    EXPECT_EQ(test::contentOf(folder.file("Completed.fil")), "<missing>");
+
+    QTest::keyClicks(copy, "12.5");
+    dialogs.queueAnswer(QMessageBox::Ok);
+    QTest::mouseClick(control<QPushButton>("cmdClose"), Qt::LeftButton);
+    EXPECT_EQ(dialogs.shown().size(), 6u);
+    auto pending = readOrderRecords(folder.path(), OrderFile::Pending);
+    auto completed = readOrderRecords(folder.path(), OrderFile::Completed);
+    ASSERT_TRUE(pending && completed);
+    ASSERT_EQ(pending->size(), 1u);
+    EXPECT_EQ(pending->front().text(OrderField::FileNumber), "C2");
+    ASSERT_EQ(completed->size(), 1u);
+    const OrderRecord& done = completed->front();
+    EXPECT_EQ(done.text(OrderField::FileNumber), "C1");
+    EXPECT_EQ(done.text(OrderField::BaseFee), "150");
+    EXPECT_EQ(done.text(OrderField::MuniFee), "35.5");
+    EXPECT_EQ(done.text(OrderField::CopyCosts), "12.5");
+    EXPECT_EQ(done.field(OrderField::CompletedAt), Field::ofDate({2024, 3, 8, 9, 30, 0}));
+    // The queue waits for the next tick to show the change.
+    EXPECT_EQ(queue->model().rowCount(), 2);
+}
+
+} // namespace
+} // namespace qm

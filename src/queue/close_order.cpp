@@ -1,0 +1,236 @@
+#include "close_order.h"
+
+#include "data_lock.h"
+#include "order_splice.h"
+
+#include <string_view>
+
+namespace qm {
+
+namespace {
+
+std::string_view trimmed(std::string_view text) {
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    return text;
+}
+
+std::optional<std::string> refusal(const std::string& text) {
+    if (trimmed(text).empty())
+        return std::nullopt;
+    AmountParse parsed = parseTypedAmount(text);
+    if (parsed.value)
+        return std::nullopt;
+    return parsed.reason;
+}
+
+Error badFee(const std::string& fileNumber, const FeeRefusal& refused) {
+    return Error{ErrorKind::BadRecord,
+                 {},
+                 0,
+                 "order " + fileNumber + ": the amount is not accepted: " + refused.reason,
+                 0};
+}
+
+Error badDueDate(const DataLock& lock, const std::string& fileNumber) {
+    return Error{ErrorKind::BadRecord, lock.dataFolder() + orderFileName(OrderFile::Pending), 0,
+                 "order " + fileNumber + " has no readable due date", 0};
+}
+
+struct Fees {
+    Field base, muni, copy;
+};
+
+Result<Fees> resolveFees(const OrderRecord& pending, const FeeTexts& texts) {
+    const std::string& number = pending.text(OrderField::FileNumber);
+    if (auto refused = refusedFee(texts))
+        return badFee(number, *refused);
+    // Copy costs have no stored amount: an empty stored field never matches a typed text.
+    Fees fees{*feeField(texts.base, pending.field(OrderField::BaseFee)),
+              *feeField(texts.muni, pending.field(OrderField::MuniFee)),
+              *feeField(texts.copy, Field::ofText({}))};
+    return fees;
+}
+
+OrderRecord completedRecordOf(const OrderRecord& pending, Field dueDate, const Fees& fees,
+                              std::string notes, Field completedAt) {
+    OrderRecord done = pending.movedTo(OrderFile::Completed);
+    done.set(OrderField::DueDate, std::move(dueDate));
+    done.set(OrderField::BaseFee, fees.base);
+    done.set(OrderField::MuniFee, fees.muni);
+    done.setText(OrderField::NotesLog, std::move(notes));
+    done.set(OrderField::CompletedAt, std::move(completedAt));
+    done.set(OrderField::CopyCosts, fees.copy);
+    return done;
+}
+
+// Notes and messages posted to the pending record after billing follow its copy's own.
+void carryLogs(OrderRecord& copy, const OrderRecord& pending) {
+    for (OrderField log : {OrderField::NotesLog, OrderField::MessagesLog}) {
+        const std::string& own = copy.text(log);
+        const std::string& later = pending.text(log);
+        if (later.size() > own.size() && later.compare(0, own.size(), own) == 0)
+            copy.setText(log, later);
+    }
+}
+
+bool isBilled(const OrderRecord& record) {
+    auto due = record.dueDate();
+    return due && due->billedInAdvance;
+}
+
+Status dropFirst(const DataLock& lock, const FoundOrders& pending) {
+    OrderSplice drop;
+    drop.changes[pending.orders.front().place.index] = std::nullopt;
+    return spliceOrderFile(lock, pending, drop);
+}
+
+} // namespace
+
+std::optional<FeeRefusal> refusedFee(const FeeTexts& fees) {
+    const std::pair<FeeBox, const std::string*> boxes[] = {
+        {FeeBox::Base, &fees.base}, {FeeBox::Muni, &fees.muni}, {FeeBox::Copy, &fees.copy}};
+    for (const auto& [box, text] : boxes)
+        if (auto reason = refusal(*text))
+            return FeeRefusal{box, *reason};
+    return std::nullopt;
+}
+
+std::optional<Field> feeField(const std::string& text, const Field& stored) {
+    if (auto storedAmount = Money::fromStored(stored.text);
+        storedAmount && text == storedAmount->format0_00())
+        return stored;
+    if (trimmed(text).empty())
+        return Field::ofMoney(Money());
+    AmountParse parsed = parseTypedAmount(text);
+    if (!parsed.value)
+        return std::nullopt;
+    return Field::ofMoney(*parsed.value);
+}
+
+std::string billingNoteLine(const DateTime& now, const std::string& logOnName) {
+    return formatLogEntry(now, "Bill in advance pending completion", userInitials(logOnName));
+}
+
+Result<BillResult> billOrder(const std::string& dataFolder, const std::string& fileNumber,
+                             const FeeTexts& fees, const DateTime& now,
+                             const std::string& logOnName) {
+    auto lock = DataLock::acquire(dataFolder);
+    if (!lock)
+        return lock.error();
+    auto pending = findOrders(*lock, OrderFile::Pending, fileNumber);
+    if (!pending)
+        return pending.error();
+    if (pending->orders.empty())
+        return BillResult::NotPending;
+    const FoundOrder& first = pending->orders.front();
+    auto due = first.record.dueDate();
+    if (!due)
+        return badDueDate(*lock, fileNumber);
+    if (due->billedInAdvance)
+        return BillResult::AlreadyBilled;
+    auto resolved = resolveFees(first.record, fees);
+    if (!resolved)
+        return resolved.error();
+
+    const Field billedDue = encodeDueDate(DueDate{due->day, true});
+    std::string notes = first.record.text(OrderField::NotesLog) + billingNoteLine(now, logOnName);
+    std::optional<OrderRecord> copy;
+    for (OrderFile file : {OrderFile::Completed, OrderFile::Archives}) {
+        auto found = findOrders(*lock, file, fileNumber);
+        if (!found)
+            return found.error();
+        if (!found->orders.empty()) {
+            copy = found->orders.front().record;
+            break;
+        }
+    }
+    if (copy) {
+        // An earlier BILL got as far as the copy: the pending record takes the copy's note line.
+        const std::string& copied = copy->text(OrderField::NotesLog);
+        const std::string& own = first.record.text(OrderField::NotesLog);
+        if (copied.size() > own.size() && copied.compare(0, own.size(), own) == 0)
+            notes = copied;
+    } else {
+        OrderRecord completed = completedRecordOf(first.record, billedDue, *resolved, notes,
+                                                  first.record.field(OrderField::EnteredAt));
+        if (Status appended = appendOrder(*lock, completed); !appended)
+            return appended.error();
+    }
+    OrderRecord marked = first.record;
+    marked.set(OrderField::DueDate, billedDue);
+    marked.setText(OrderField::NotesLog, std::move(notes));
+    OrderSplice mark;
+    mark.changes[first.place.index] = std::move(marked);
+    if (Status spliced = spliceOrderFile(*lock, *pending, mark); !spliced)
+        return spliced.error();
+    return copy ? BillResult::CopyExisted : BillResult::Billed;
+}
+
+Result<CloseResult> closeOrder(const std::string& dataFolder, const std::string& fileNumber,
+                               const FeeTexts& fees, const DateTime& now) {
+    auto lock = DataLock::acquire(dataFolder);
+    if (!lock)
+        return lock.error();
+    auto pending = findOrders(*lock, OrderFile::Pending, fileNumber);
+    if (!pending)
+        return pending.error();
+    if (pending->orders.empty())
+        return CloseResult::NotPending;
+    const OrderRecord& order = pending->orders.front().record;
+    auto due = order.dueDate();
+    if (!due)
+        return badDueDate(*lock, fileNumber);
+
+    std::optional<FoundOrders> copies;
+    for (OrderFile file : {OrderFile::Completed, OrderFile::Archives}) {
+        auto found = findOrders(*lock, file, fileNumber);
+        if (!found)
+            return found.error();
+        if (!found->orders.empty()) {
+            copies = std::move(*found);
+            break;
+        }
+    }
+
+    CloseResult result = CloseResult::Closed;
+    if (copies) {
+        OrderSplice finalise;
+        for (const FoundOrder& copy : copies->orders) {
+            if (!isBilled(copy.record))
+                continue; // already final: an earlier CLOSE got this far
+            OrderRecord finished = copy.record;
+            auto copyDue = finished.dueDate();
+            finished.setDueDate(DueDate{copyDue->day, false});
+            finished.set(OrderField::CompletedAt, Field::ofDate(now));
+            carryLogs(finished, order);
+            finalise.changes[copy.place.index] = std::move(finished);
+        }
+        if (finalise.changes.empty()) {
+            result = CloseResult::RecordExisted;
+        } else {
+            if (Status spliced = spliceOrderFile(*lock, *copies, finalise); !spliced)
+                return spliced.error();
+            result = CloseResult::CopyFinalised;
+        }
+    } else {
+        auto resolved = resolveFees(order, fees);
+        if (!resolved)
+            return resolved.error();
+        // A billed order without a copy anywhere closes as an unbilled one, without the mark.
+        Field dueField = due->billedInAdvance ? encodeDueDate(DueDate{due->day, false})
+                                              : order.field(OrderField::DueDate);
+        OrderRecord completed =
+            completedRecordOf(order, std::move(dueField), *resolved,
+                              order.text(OrderField::NotesLog), Field::ofDate(now));
+        if (Status appended = appendOrder(*lock, completed); !appended)
+            return appended.error();
+    }
+    if (Status dropped = dropFirst(*lock, *pending); !dropped)
+        return dropped.error();
+    return result;
+}
+
+} // namespace qm
