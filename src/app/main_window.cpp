@@ -100,6 +100,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent) : QWidget(parent), 
     wireTownLists(*Frame1, editor(), queue());
     wireEditCommand(*this);
     wireArchiveBrowser(*this);
+    queue().setUnexpectedError([this](const Error& error) { reportUnexpectedError(error); });
     hooks_.clearOrderEditor = [this] { editor().Clear(); };
     daily_ = std::make_unique<DailyEvents>(
         context_.programFolder, context_.settings, *messenger_, context_.clock->now(),
