@@ -66,14 +66,29 @@ OrderRecord completedRecordOf(const OrderRecord& pending, Field dueDate, const F
     return done;
 }
 
+// `later` is `own` with lines added after it.
+bool extends(const std::string& later, const std::string& own) {
+    return later.size() > own.size() && later.compare(0, own.size(), own) == 0;
+}
+
 // Notes and messages posted to the pending record after billing follow its copy's own.
 void carryLogs(OrderRecord& copy, const OrderRecord& pending) {
     for (OrderField log : {OrderField::NotesLog, OrderField::MessagesLog}) {
-        const std::string& own = copy.text(log);
-        const std::string& later = pending.text(log);
-        if (later.size() > own.size() && later.compare(0, own.size(), own) == 0)
-            copy.setText(log, later);
+        if (extends(pending.text(log), copy.text(log)))
+            copy.setText(log, pending.text(log));
     }
+}
+
+// The records with the number in the first of Completed.fil and Archives.fil that holds any.
+Result<std::optional<FoundOrders>> copiesOf(const DataLock& lock, const std::string& fileNumber) {
+    for (OrderFile file : {OrderFile::Completed, OrderFile::Archives}) {
+        auto found = findOrders(lock, file, fileNumber);
+        if (!found)
+            return found.error();
+        if (!found->orders.empty())
+            return std::optional<FoundOrders>(std::move(*found));
+    }
+    return std::optional<FoundOrders>();
 }
 
 bool isBilled(const OrderRecord& record) {
@@ -137,21 +152,14 @@ Result<BillResult> billOrder(const std::string& dataFolder, const std::string& f
 
     const Field billedDue = encodeDueDate(DueDate{due->day, true});
     std::string notes = first.record.text(OrderField::NotesLog) + billingNoteLine(now, logOnName);
-    std::optional<OrderRecord> copy;
-    for (OrderFile file : {OrderFile::Completed, OrderFile::Archives}) {
-        auto found = findOrders(*lock, file, fileNumber);
-        if (!found)
-            return found.error();
-        if (!found->orders.empty()) {
-            copy = found->orders.front().record;
-            break;
-        }
-    }
-    if (copy) {
+    auto copies = copiesOf(*lock, fileNumber);
+    if (!copies)
+        return copies.error();
+    const bool copyExisted = copies->has_value();
+    if (copyExisted) {
         // An earlier BILL got as far as the copy: the pending record takes the copy's note line.
-        const std::string& copied = copy->text(OrderField::NotesLog);
-        const std::string& own = first.record.text(OrderField::NotesLog);
-        if (copied.size() > own.size() && copied.compare(0, own.size(), own) == 0)
+        const std::string& copied = (*copies)->orders.front().record.text(OrderField::NotesLog);
+        if (extends(copied, first.record.text(OrderField::NotesLog)))
             notes = copied;
     } else {
         OrderRecord completed = completedRecordOf(first.record, billedDue, *resolved, notes,
@@ -166,7 +174,7 @@ Result<BillResult> billOrder(const std::string& dataFolder, const std::string& f
     mark.changes[first.place.index] = std::move(marked);
     if (Status spliced = spliceOrderFile(*lock, *pending, mark); !spliced)
         return spliced.error();
-    return copy ? BillResult::CopyExisted : BillResult::Billed;
+    return copyExisted ? BillResult::CopyExisted : BillResult::Billed;
 }
 
 Result<CloseResult> closeOrder(const std::string& dataFolder, const std::string& fileNumber,
@@ -184,16 +192,10 @@ Result<CloseResult> closeOrder(const std::string& dataFolder, const std::string&
     if (!due)
         return badDueDate(*lock, fileNumber);
 
-    std::optional<FoundOrders> copies;
-    for (OrderFile file : {OrderFile::Completed, OrderFile::Archives}) {
-        auto found = findOrders(*lock, file, fileNumber);
-        if (!found)
-            return found.error();
-        if (!found->orders.empty()) {
-            copies = std::move(*found);
-            break;
-        }
-    }
+    auto found = copiesOf(*lock, fileNumber);
+    if (!found)
+        return found.error();
+    std::optional<FoundOrders>& copies = *found;
 
     CloseResult result = CloseResult::Closed;
     if (copies) {
