@@ -10,6 +10,7 @@
 #include "app_context.h"
 #include "archive_browser.h"
 #include "archive_model.h"
+#include "bench_folder.h"
 #include "dialogs.h"
 #include "generator.h"
 #include "plain_read.h"
@@ -218,27 +219,14 @@ bool generate(const std::string& folder, size_t archived) {
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    size_t maxOrders = kSizes[std::size(kSizes) - 1];
-    bool keep = false;
-    std::vector<char*> rest;
-    for (int i = 0; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--max_orders=", 13) == 0)
-            maxOrders = std::strtoul(argv[i] + 13, nullptr, 10);
-        else if (std::strcmp(argv[i], "--keep_data") == 0)
-            keep = true;
-        else
-            rest.push_back(argv[i]);
-    }
-    int restCount = static_cast<int>(rest.size());
-    benchmark::Initialize(&restCount, rest.data());
-    QApplication app(restCount, rest.data());
-
-    std::string pattern = (std::filesystem::temp_directory_path() / "qm-archive-XXXXXX").string();
-    if (!::mkdtemp(pattern.data()))
+    qm::bench::BenchFolder data(argc, argv, kSizes[std::size(kSizes) - 1], "archive");
+    benchmark::Initialize(&argc, argv);
+    QApplication app(argc, argv);
+    if (data.root().empty())
         return 1;
-    const std::string root = pattern + "/";
+    const std::string& root = data.root();
     for (size_t n : kSizes) {
-        if (n > maxOrders)
+        if (!data.wanted(n))
             continue;
         const std::string folder = root + "archived-" + std::to_string(n) + "/";
         if (!generate(folder, n))
@@ -261,9 +249,5 @@ int main(int argc, char** argv) {
     benchmark::Shutdown();
     for (const std::string& line : memoryLines)
         std::printf("%s\n", line.c_str());
-    if (keep)
-        std::fprintf(stderr, "data kept in %s\n", root.c_str());
-    else
-        std::filesystem::remove_all(root);
     return 0;
 }

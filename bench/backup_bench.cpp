@@ -6,6 +6,7 @@
 // --data_dir=DIR generates into DIR and keeps it, reusing what a previous run left there.
 
 #include "backup.h"
+#include "bench_folder.h"
 #include "files.h"
 #include "generator.h"
 
@@ -14,7 +15,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <spawn.h>
@@ -105,33 +105,13 @@ void backupInSlices(benchmark::State& state, std::string program, bool replacing
 } // namespace
 
 int main(int argc, char** argv) {
+    qm::bench::BenchFolder data(argc, argv, kSizes[std::size(kSizes) - 1], "backup-bench");
     benchmark::Initialize(&argc, argv);
-    size_t maxOrders = kSizes[std::size(kSizes) - 1];
-    std::string root;
-    bool keep = false;
-    int kept = 1;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--max_orders=", 13) == 0)
-            maxOrders = std::strtoull(argv[i] + 13, nullptr, 10);
-        else if (std::strncmp(argv[i], "--data_dir=", 11) == 0) {
-            root = argv[i] + 11;
-            if (!root.ends_with('/'))
-                root += '/';
-            keep = true;
-        } else
-            argv[kept++] = argv[i];
-    }
-    argc = kept;
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    if (benchmark::ReportUnrecognizedArguments(argc, argv) || data.root().empty())
         return 1;
-    if (root.empty()) {
-        char pattern[] = "/tmp/qm-backup-bench-XXXXXX";
-        if (!::mkdtemp(pattern))
-            return 1;
-        root = std::string(pattern) + "/";
-    }
+    const std::string& root = data.root();
     for (size_t n : kSizes) {
-        if (n > maxOrders)
+        if (!data.wanted(n))
             break;
         const std::string program = root + "backup-" + std::to_string(n) + "/";
         if (!qm::fileExists(program + "data/Archives.fil")) {
@@ -157,9 +137,5 @@ int main(int argc, char** argv) {
     }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    if (!keep) {
-        std::error_code ignored;
-        fs::remove_all(root, ignored);
-    }
     return 0;
 }

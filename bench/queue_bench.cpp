@@ -7,6 +7,7 @@
 // --keep_data keeps the generated folders and prints where they are.
 
 #include "app_context.h"
+#include "bench_folder.h"
 #include "clock.h"
 #include "dialogs.h"
 #include "files.h"
@@ -20,7 +21,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -124,27 +124,14 @@ bool generate(const std::string& folder, size_t pending) {
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    size_t maxOrders = kSizes[std::size(kSizes) - 1];
-    bool keep = false;
-    std::vector<char*> rest;
-    for (int i = 0; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--max_orders=", 13) == 0)
-            maxOrders = std::strtoul(argv[i] + 13, nullptr, 10);
-        else if (std::strcmp(argv[i], "--keep_data") == 0)
-            keep = true;
-        else
-            rest.push_back(argv[i]);
-    }
-    int restCount = static_cast<int>(rest.size());
-    benchmark::Initialize(&restCount, rest.data());
-    QApplication app(restCount, rest.data());
-
-    std::string pattern = (std::filesystem::temp_directory_path() / "qm-queue-XXXXXX").string();
-    if (!::mkdtemp(pattern.data()))
+    qm::bench::BenchFolder data(argc, argv, kSizes[std::size(kSizes) - 1], "queue");
+    benchmark::Initialize(&argc, argv);
+    QApplication app(argc, argv);
+    if (data.root().empty())
         return 1;
-    const std::string root = pattern + "/";
+    const std::string& root = data.root();
     for (size_t n : kSizes) {
-        if (n > maxOrders)
+        if (!data.wanted(n))
             continue;
         const std::string folder = folderFor(root, n);
         if (!generate(folder, n))
@@ -162,9 +149,5 @@ int main(int argc, char** argv) {
     }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    if (keep)
-        std::fprintf(stderr, "data kept in %s\n", root.c_str());
-    else
-        std::filesystem::remove_all(root);
     return 0;
 }

@@ -4,6 +4,7 @@
 // Own flags, besides Google Benchmark's: --max_orders=N leaves out the larger sizes,
 // --data_dir=DIR generates into DIR and keeps it, reusing what a previous run left there.
 
+#include "bench_folder.h"
 #include "files.h"
 #include "generator.h"
 #include "order.h"
@@ -14,7 +15,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <string>
@@ -75,33 +75,13 @@ void saveOneOrder(benchmark::State& state, std::string folder) {
 } // namespace
 
 int main(int argc, char** argv) {
+    qm::bench::BenchFolder data(argc, argv, kSizes[std::size(kSizes) - 1], "save-bench");
     benchmark::Initialize(&argc, argv);
-    size_t maxOrders = kSizes[std::size(kSizes) - 1];
-    std::string root;
-    bool keep = false;
-    int kept = 1;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--max_orders=", 13) == 0)
-            maxOrders = std::strtoull(argv[i] + 13, nullptr, 10);
-        else if (std::strncmp(argv[i], "--data_dir=", 11) == 0) {
-            root = argv[i] + 11;
-            if (!root.ends_with('/'))
-                root += '/';
-            keep = true;
-        } else
-            argv[kept++] = argv[i];
-    }
-    argc = kept;
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    if (benchmark::ReportUnrecognizedArguments(argc, argv) || data.root().empty())
         return 1;
-    if (root.empty()) {
-        char pattern[] = "/tmp/qm-save-bench-XXXXXX";
-        if (!::mkdtemp(pattern))
-            return 1;
-        root = std::string(pattern) + "/";
-    }
+    const std::string& root = data.root();
     for (size_t n : kSizes) {
-        if (n > maxOrders)
+        if (!data.wanted(n))
             break;
         const std::string folder = folderFor(root, n);
         if (!qm::fileExists(folder + "Archives.fil")) {
@@ -120,9 +100,5 @@ int main(int argc, char** argv) {
     }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    if (!keep) {
-        std::error_code ignored;
-        std::filesystem::remove_all(root, ignored);
-    }
     return 0;
 }
