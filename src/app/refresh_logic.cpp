@@ -61,19 +61,6 @@ bool FileStamp::changedTo(const QDateTime& modified) {
     return true;
 }
 
-bool dailyMomentCrossed(const QDateTime& previousTick, const QDateTime& now, QTime moment) {
-    if (now <= previousTick)
-        return false;
-    if (previousTick.daysTo(now) >= 2)
-        return true;
-    for (QDate day = previousTick.date(); day <= now.date(); day = day.addDays(1)) {
-        const QDateTime at(day, moment);
-        if (previousTick < at && at <= now)
-            return true;
-    }
-    return false;
-}
-
 QString windowTitleFor(const QString& currentCaption, const QString& companyName) {
     return currentCaption.left(52) + "  -  " + companyName.toUpper();
 }

@@ -44,10 +44,6 @@ class FileStamp {
     std::optional<QDateTime> stamp_;
 };
 
-// A daily moment (03:00, 08:00) fell after the previous completed tick and not after now; a
-// stretch of a day or more holds every moment.
-bool dailyMomentCrossed(const QDateTime& previousTick, const QDateTime& now, QTime moment);
-
 // The designed caption's first 52 characters, "  -  " and the company name in upper case.
 QString windowTitleFor(const QString& currentCaption, const QString& companyName);
 inline const QString kDesignedCaption =

@@ -1,5 +1,6 @@
 #include "clock.h"
 #include "command_guard.h"
+#include "daily_schedule.h"
 #include "data_refresh.h"
 #include "files.h"
 
@@ -213,8 +214,8 @@ TEST_F(DataRefreshTest, ATickInsideATickOnlyShowsTheClock) {
 }
 
 TEST_F(DataRefreshTest, ADailyMomentCrossedWhileHeldIsGivenOnceAtTheFirstFreeTick) {
-    const QTime eight(8, 0);
     clock.set(QDateTime(QDate(2026, 12, 7), QTime(7, 59, 58)));
+    DailySchedule schedule(clock.now());
     ASSERT_TRUE(refresh.tick(folder));
     {
         const auto held = guard.hold();
@@ -227,10 +228,12 @@ TEST_F(DataRefreshTest, ADailyMomentCrossedWhileHeldIsGivenOnceAtTheFirstFreeTic
         clock.advanceSeconds(1);
         ASSERT_TRUE(refresh.tick(folder));
     }
-    int deliveries = 0;
-    for (const auto& [previous, now] : view.stretches)
-        deliveries += dailyMomentCrossed(previous, now, eight) ? 1 : 0;
-    EXPECT_EQ(deliveries, 1);
+    int reminders = 0;
+    for (const auto& [previous, now] : view.stretches) {
+        for (DailyEvent event : schedule.take(previous, now))
+            reminders += event == DailyEvent::Reminders ? 1 : 0;
+    }
+    EXPECT_EQ(reminders, 1);
     ASSERT_EQ(view.stretches.size(), 4u);
     EXPECT_EQ(view.stretches[1].first.time(), QTime(7, 59, 58));
     EXPECT_EQ(view.stretches[1].second.time(), QTime(8, 0, 3));

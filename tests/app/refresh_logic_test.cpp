@@ -57,30 +57,6 @@ TEST(Refresh, AStampCountsAsChangedInEitherDirection) {
     EXPECT_TRUE(stamp.changedTo(t));
 }
 
-TEST(Refresh, DailyMomentsCrossedBetweenTwoTicks) {
-    const QDate day(2026, 12, 7);
-    const auto at = [&](int dayOffset, int h, int m, int s) {
-        return QDateTime(day.addDays(dayOffset), QTime(h, m, s));
-    };
-    const struct {
-        const char* name;
-        QDateTime previous, now;
-        bool crossed; // 08:00
-    } cases[] = {
-        {"one second onto it", at(0, 7, 59, 59), at(0, 8, 0, 0), true},
-        {"one second past it", at(0, 8, 0, 0), at(0, 8, 0, 1), false},
-        {"a guarded stretch over it", at(0, 7, 58, 0), at(0, 8, 3, 0), true},
-        {"before it", at(0, 7, 0, 0), at(0, 7, 59, 59), false},
-        {"the first tick", at(0, 8, 0, 0), at(0, 8, 0, 0), false},
-        {"over midnight to the next morning", at(0, 23, 0, 0), at(1, 8, 0, 30), true},
-        {"over midnight only", at(0, 23, 0, 0), at(1, 1, 0, 0), false},
-        {"two days away", at(0, 9, 0, 0), at(2, 7, 0, 0), true},
-        {"the clock set back", at(0, 8, 30, 0), at(0, 7, 30, 0), false},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(dailyMomentCrossed(c.previous, c.now, QTime(8, 0)), c.crossed) << c.name;
-}
-
 TEST(Refresh, WindowTitleEndsWithTheCompanyInUpperCaseOnce) {
     const QString once = windowTitleFor(kDesignedCaption, "North Abstract llc");
     EXPECT_EQ(once, "Quillmark - v 1.30 - Search Order Management Console  -  NORTH ABSTRACT LLC");
