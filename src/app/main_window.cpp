@@ -8,6 +8,7 @@
 #include "daily_events.h"
 #include "dialogs.h"
 #include "edit_wiring.h"
+#include "message_wiring.h"
 #include "messenger.h"
 #include "new_order_page.h"
 #include "order_editor.h"
@@ -100,6 +101,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent) : QWidget(parent), 
     wireTownLists(*Frame1, editor(), queue());
     wireEditCommand(*this);
     wireArchiveBrowser(*this);
+    wireMessageDialog(*this);
     queue().setUnexpectedError([this](const Error& error) { reportUnexpectedError(error); });
     hooks_.clearOrderEditor = [this] { editor().Clear(); };
     daily_ = std::make_unique<DailyEvents>(

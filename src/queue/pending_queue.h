@@ -6,6 +6,7 @@
 #include "close_order.h"
 #include "details_logic.h"
 #include "drop_down_list.h"
+#include "list_output.h"
 #include "order.h"
 #include "queue_logic.h"
 #include "result.h"
@@ -54,6 +55,15 @@ class PendingQueue final : public QWidget {
     void setTownList(std::function<QStringList()> towns) { townList_ = std::move(towns); }
 
     QueueModel& model() { return *model_; }
+    // The report set by setUnexpectedError, for the commands wired from outside the queue.
+    const std::function<void(const Error&)>& unexpectedErrorReport() const {
+        return unexpectedError_;
+    }
+    // The text Copy List puts on the clipboard with the selection as it is now.
+    QString workListText() const {
+        bool single = false;
+        return copyListText(outputRows(&single), townItems());
+    }
 
     QTableView* grdOrder = nullptr;
     QLabel* lblHeader[6] = {};
