@@ -116,14 +116,10 @@ MessageDialog::MessageDialog(AppContext& context, Messenger& messenger, MessageR
 }
 
 int MessageDialog::exec() {
-    prepareWindow();
-    return QDialog::exec();
-}
-
-void MessageDialog::prepareWindow() {
     if (prepare_)
         prepare_(this);
     Text1->setFocus();
+    return QDialog::exec();
 }
 
 void MessageDialog::done(int result) {

@@ -44,10 +44,8 @@ class MessageDialog final : public QDialog {
                   QWidget* parent = nullptr, WindowPreparer prepare = {},
                   ErrorReport unexpectedError = {});
 
-    // Prepares the window and shows it modally until it closes.
+    // Prepares the window (zoom, face colour, focus) and shows it modally until it closes.
     int exec() override;
-    // The preparation alone: zoom, face colour and focus.
-    void prepareWindow();
 
     // "note", "msg" or "email" while open; empty once closed.
     const QString& mode() const { return mode_; }
