@@ -34,7 +34,7 @@ std::string middleNumber(const std::string& folder) {
     auto table = qm::readOrderFile(folder, qm::OrderFile::Pending);
     if (!table || table->size() == 0)
         return {};
-    return table->field(table->size() / 2, qm::OrderField::FileNumber).text;
+    return std::string(table->field(table->size() / 2, qm::OrderField::FileNumber).text);
 }
 
 void readPending(benchmark::State& state, std::string folder) {
