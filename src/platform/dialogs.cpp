@@ -109,9 +109,12 @@ std::optional<QString> ScriptedDialogs::askText(QWidget*, const QString& title,
     runWhileOpen();
     if (texts_.empty())
         return std::nullopt;
-    std::optional<QString> answer = std::move(texts_.front());
+    const bool given = texts_.front().has_value();
+    const QString text = texts_.front().value_or(QString());
     texts_.pop_front();
-    return answer;
+    if (!given)
+        return std::nullopt;
+    return text;
 }
 
 QMessageBox::StandardButton ScriptedDialogs::ask(QWidget*, QMessageBox::Icon icon,
