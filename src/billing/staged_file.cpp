@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
@@ -93,9 +94,16 @@ Status StagedFile::commitWithoutReplacing() {
         // is taken.
         if (err != EINVAL && err != ENOSYS)
             return systemError(final_, err, "cannot move the file into place");
-        if (::link(temporary_.c_str(), final_.c_str()) != 0)
-            return systemError(final_, errno, "cannot move the file into place");
-        ::unlink(temporary_.c_str());
+        if (::link(temporary_.c_str(), final_.c_str()) == 0) {
+            ::unlink(temporary_.c_str());
+        } else {
+            // Shares without hard links: a look just before the rename is the best left.
+            struct stat st {};
+            if (errno == EEXIST || ::lstat(final_.c_str(), &st) == 0)
+                return systemError(final_, EEXIST, "cannot move the file into place");
+            if (::rename(temporary_.c_str(), final_.c_str()) != 0)
+                return systemError(final_, errno, "cannot move the file into place");
+        }
     }
     committed_ = true;
     return syncFolder(final_);
