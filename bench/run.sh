@@ -5,11 +5,11 @@
 set -eu
 cd "$(dirname "$0")/.."
 cmake --preset release >/dev/null
-cmake --build --preset release --target quillmark-bench quillmark-queue-bench quillmark-save-bench \
-  quillmark-note-bench quillmark-lock-bench quillmark-archive-bench quillmark-backup-bench
-for bench in quillmark-bench quillmark-queue-bench quillmark-save-bench quillmark-note-bench \
-  quillmark-archive-bench \
-  quillmark-backup-bench; do
+BENCHES="quillmark-bench quillmark-queue-bench quillmark-save-bench quillmark-note-bench
+  quillmark-archive-bench quillmark-backup-bench quillmark-statement-bench"
+# shellcheck disable=SC2086 # the list is split on purpose
+cmake --build --preset release --target quillmark-lock-bench $BENCHES
+for bench in $BENCHES; do
   echo "== $bench"
   build/release/bench/$bench --benchmark_min_time=0.2 "$@"
 done

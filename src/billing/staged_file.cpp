@@ -4,7 +4,9 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
@@ -78,6 +80,31 @@ Status StagedFile::commit() {
         return okStatus();
     if (::rename(temporary_.c_str(), final_.c_str()) != 0)
         return systemError(final_, errno, "cannot move the file into place");
+    committed_ = true;
+    return syncFolder(final_);
+}
+
+Status StagedFile::commitWithoutReplacing() {
+    if (committed_)
+        return okStatus();
+    if (::renameat2(AT_FDCWD, temporary_.c_str(), AT_FDCWD, final_.c_str(), RENAME_NOREPLACE) !=
+        0) {
+        const int err = errno;
+        // File systems without the flag: a hard link is refused just the same when the name
+        // is taken.
+        if (err != EINVAL && err != ENOSYS)
+            return systemError(final_, err, "cannot move the file into place");
+        if (::link(temporary_.c_str(), final_.c_str()) == 0) {
+            ::unlink(temporary_.c_str());
+        } else {
+            // Shares without hard links: a look just before the rename is the best left.
+            struct stat st {};
+            if (errno == EEXIST || ::lstat(final_.c_str(), &st) == 0)
+                return systemError(final_, EEXIST, "cannot move the file into place");
+            if (::rename(temporary_.c_str(), final_.c_str()) != 0)
+                return systemError(final_, errno, "cannot move the file into place");
+        }
+    }
     committed_ = true;
     return syncFolder(final_);
 }

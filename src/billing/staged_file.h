@@ -29,6 +29,8 @@ class StagedFile {
     // Renames the temporary file to the final name, replacing a file of that name, and syncs
     // the folder.
     Status commit();
+    // The same, but a file of the final name that exists by now stays and the commit fails.
+    Status commitWithoutReplacing();
     // Removes the temporary file now.
     void discard();
 

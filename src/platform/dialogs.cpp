@@ -1,5 +1,9 @@
 #include "dialogs.h"
 
+#include "text_guard.h"
+
+#include <QInputDialog>
+
 namespace qm {
 
 namespace {
@@ -52,6 +56,25 @@ void WidgetDialogs::closeNotice(NoticeId id) {
     notices_.erase(found);
 }
 
+std::optional<QString> WidgetDialogs::askText(QWidget* parent, const QString& title,
+                                              const QString& prompt, const QString& initial,
+                                              std::optional<QPoint> at) {
+    QInputDialog box(parent);
+    box.setObjectName(QStringLiteral("inputbox"));
+    box.setWindowTitle(title);
+    box.setLabelText(prompt);
+    box.setTextValue(initial);
+    // A prompt is a window of its own, outside the main window's guard.
+    new TextGuard(&box);
+    if (at) {
+        box.adjustSize();
+        box.move(*at);
+    }
+    if (box.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return box.textValue();
+}
+
 void ScriptedDialogs::message(QWidget*, QMessageBox::Icon icon, const QString& title,
                               const QString& text) {
     shown_.push_back({icon, title, text});
@@ -77,6 +100,21 @@ void ScriptedDialogs::closeNotice(NoticeId id) {
     for (Notice& shown : notices_)
         if (shown.id == id)
             shown.open = false;
+}
+
+std::optional<QString> ScriptedDialogs::askText(QWidget*, const QString& title,
+                                                const QString& prompt, const QString&,
+                                                std::optional<QPoint>) {
+    shown_.push_back({QMessageBox::NoIcon, title, prompt});
+    runWhileOpen();
+    if (texts_.empty())
+        return std::nullopt;
+    const bool given = texts_.front().has_value();
+    const QString text = texts_.front().value_or(QString());
+    texts_.pop_front();
+    if (!given)
+        return std::nullopt;
+    return text;
 }
 
 QMessageBox::StandardButton ScriptedDialogs::ask(QWidget*, QMessageBox::Icon icon,

@@ -2,11 +2,13 @@
 // Every message and question goes through here, so tests can answer without a person.
 
 #include <QMessageBox>
+#include <QPoint>
 #include <QPointer>
 #include <QString>
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <vector>
 
 namespace qm {
@@ -37,6 +39,11 @@ class Dialogs {
                             const QString& text) = 0;
     // Closes a notice still shown; one the user closed already is left alone.
     virtual void closeNotice(NoticeId id) = 0;
+    // A line of text typed into a prompt, under the typing rules of the main window; nothing
+    // on Cancel. `at` places the prompt's top-left corner (global coordinates).
+    virtual std::optional<QString> askText(QWidget* parent, const QString& title,
+                                           const QString& prompt, const QString& initial,
+                                           std::optional<QPoint> at) = 0;
 };
 
 // Real message boxes, modal, with the exact title and text.
@@ -50,6 +57,8 @@ class WidgetDialogs final : public Dialogs {
     NoticeId notice(QWidget* parent, QMessageBox::Icon icon, const QString& title,
                     const QString& text) override;
     void closeNotice(NoticeId id) override;
+    std::optional<QString> askText(QWidget* parent, const QString& title, const QString& prompt,
+                                   const QString& initial, std::optional<QPoint> at) override;
 
   private:
     std::map<NoticeId, QPointer<QMessageBox>> notices_;
@@ -68,6 +77,10 @@ class ScriptedDialogs final : public Dialogs {
     NoticeId notice(QWidget* parent, QMessageBox::Icon icon, const QString& title,
                     const QString& text) override;
     void closeNotice(NoticeId id) override;
+    // Recorded like a question (no icon, the prompt as text); gives the queued texts in turn,
+    // then Cancel.
+    std::optional<QString> askText(QWidget* parent, const QString& title, const QString& prompt,
+                                   const QString& initial, std::optional<QPoint> at) override;
 
     struct Notice {
         ShownMessage message;
@@ -76,6 +89,8 @@ class ScriptedDialogs final : public Dialogs {
     };
 
     void queueAnswer(QMessageBox::StandardButton answer) { answers_.push_back(answer); }
+    // nullopt answers a prompt with Cancel.
+    void queueText(std::optional<QString> text) { texts_.push_back(std::move(text)); }
     // Runs while each box or question is "open", as the nested event loop of a real box would
     // run timers and other events.
     void setWhileOpen(std::function<void()> whileOpen) { whileOpen_ = std::move(whileOpen); }
@@ -95,6 +110,7 @@ class ScriptedDialogs final : public Dialogs {
     NoticeId lastNotice_ = 0;
     void runWhileOpen();
     std::deque<QMessageBox::StandardButton> answers_;
+    std::deque<std::optional<QString>> texts_;
 };
 
 } // namespace qm

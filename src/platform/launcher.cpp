@@ -1,7 +1,9 @@
 #include "launcher.h"
 
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QProcess>
+#include <QUrl>
 
 namespace qm {
 
@@ -25,6 +27,14 @@ void prepare(QProcess& process, const QString& program, const QStringList& argum
 }
 
 } // namespace
+
+bool ProgramLauncher::openDocument(const QString& path, QString* failure) {
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        return true;
+    if (failure != nullptr)
+        *failure = QStringLiteral("No application could be started to open %1").arg(path);
+    return false;
+}
 
 bool ProcessLauncher::startDetached(const QString& program, const QStringList& arguments,
                                     const QString& workingFolder, QString* failure) {

@@ -1,5 +1,6 @@
 #pragma once
-// Starting other programs: the upgrade utility and a waiting patch.
+// Starting other programs: the upgrade utility, a waiting patch, and the desktop's own
+// application for a document.
 
 #include <QString>
 #include <QStringList>
@@ -15,6 +16,9 @@ class ProgramLauncher {
     // Starts program and returns when it has finished, processing window events meanwhile.
     virtual bool runAndWait(const QString& program, const QStringList& arguments,
                             const QString& workingFolder, QString* failure) = 0;
+    // Opens a file with the desktop's default application for its kind; false when nothing
+    // could be started for it.
+    virtual bool openDocument(const QString& path, QString* failure);
 };
 
 class ProcessLauncher final : public ProgramLauncher {
