@@ -34,14 +34,29 @@ QFont listFont() {
     return font;
 }
 
+// Each heading's words stand over the first column of their values, or end over the last
+// column of the amounts, whatever blanks the heading text starts with.
 struct Heading {
     const char* text;
-    int column; // 1-based column of the line where the heading starts
+    LineColumns columns;
+    bool overAmounts;
 };
-constexpr Heading kHeadings[7] = {{"  Closed", 1},       {"  Property Address", 15},
-                                  {" Order Number", 53}, {" Type", 70},
-                                  {"   Municipal", 85},  {"  Fee", 96},
-                                  {"    Copies", 104}};
+constexpr Heading kHeadings[7] = {
+    {"  Closed", kClosedColumns, false},          {"  Property Address", kAddressColumns, false},
+    {" Order Number", kFileNumberColumns, false}, {" Type", kTypeColumns, false},
+    {"   Municipal", kMuniColumns, false},        {"  Fee", kFeeColumns, true},
+    {"    Copies", kCopiesColumns, true}};
+
+// The 0-based character position where the heading's text starts.
+int headingStart(const Heading& h) {
+    const int length = static_cast<int>(qstrlen(h.text));
+    int blanks = 0;
+    while (h.text[blanks] == ' ')
+        ++blanks;
+    const int first =
+        h.overAmounts ? h.columns.first + h.columns.width - (length - blanks) : h.columns.first;
+    return first - 1 - blanks;
+}
 // "Sub-Totals     $" puts the fee sum's last digit under the fee column's last one.
 constexpr int kSubTotalsColumn = kFeeColumns.first + kFeeColumns.width - 25;
 
@@ -184,6 +199,10 @@ QWidget* CompletedPage::buildCommands() {
     connect(cmdEditSel, &QPushButton::clicked, this, &CompletedPage::cmdEditSelClick);
 
     Frame5 = new FeeEditor;
+    // Opening the editor must not shrink the list above it.
+    QSizePolicy keep = Frame5->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    Frame5->setSizePolicy(keep);
     connect(Frame5->Command1, &QPushButton::clicked, this, &CompletedPage::Command1Click);
     connect(Frame5->Command2, &QPushButton::clicked, this, &CompletedPage::Command2Click);
 
@@ -195,24 +214,31 @@ QWidget* CompletedPage::buildCommands() {
     layout->addLayout(total);
     layout->addWidget(cmdInvoice);
     layout->addWidget(cmdEditSel);
-    layout->addWidget(Frame5);
     layout->addWidget(cmdArchives);
+    layout->addWidget(Frame5);
     layout->addStretch(1);
     return side;
 }
 
 void CompletedPage::placeHeadings() {
-    const int advance = QFontMetrics(listFont()).horizontalAdvance(QLatin1Char('0'));
+    // Measured as a run of characters: advances are fractional, and rounding each one would
+    // push the later headings off their columns.
+    const QFontMetricsF metrics(List2->font());
+    auto columnX = [&](int characters) {
+        return qRound(
+            metrics.horizontalAdvance(QString(std::max(characters, 0), QLatin1Char('0'))));
+    };
     // Inside the list's frame, moved with its horizontal scrolling.
     const int left =
         List2->viewport()->x() - List2->horizontalScrollBar()->value() + List2->spacing() + 3;
     for (int i = 0; i < 7; ++i) {
         QLabel* label = lblHeader[i];
         label->adjustSize();
-        label->move(left + (kHeadings[i].column - 1) * advance, 0);
+        const int start = headingStart(kHeadings[i]);
+        label->move(left + (start < 0 ? -columnX(-start) : columnX(start)), 0);
     }
     lblSubTotals->adjustSize();
-    lblSubTotals->move(left + (kSubTotalsColumn - 1) * advance, 2);
+    lblSubTotals->move(left + columnX(kSubTotalsColumn - 1), 2);
 }
 
 bool CompletedPage::eventFilter(QObject* watched, QEvent* event) {

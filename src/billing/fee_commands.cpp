@@ -7,6 +7,7 @@
 #include "fee_editor.h"
 #include "money.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -50,9 +51,12 @@ void CompletedPage::cmdEditSelClick() {
 }
 
 void CompletedPage::Command1Click() {
+    const bool focusInEditor = Frame5->isAncestorOf(QApplication::focusWidget());
     if (!txtFilter->text().isEmpty()) {
         txtFilter->setFocus();
         txtFilter->selectAll();
+    } else if (focusInEditor) {
+        List2->setFocus(); // not wherever the hidden editor would send it
     }
     Frame5->clear();
     cmdEditSel->setEnabled(List2->selectionModel()->hasSelection());
