@@ -47,6 +47,9 @@ constexpr Heading kHeadings[7] = {
     {"   Municipal", kMuniColumns, false},        {"  Fee", kFeeColumns, true},
     {"    Copies", kCopiesColumns, true}};
 
+// The headings are lblHeader(6) to lblHeader(12), apart from the pending queue's.
+constexpr int kFirstHeading = 6;
+
 // The 0-based character position where the heading's text starts.
 int headingStart(const Heading& h) {
     const int length = static_cast<int>(qstrlen(h.text));
@@ -127,7 +130,7 @@ QWidget* CompletedPage::buildList() {
     headingBar_ = new QWidget;
     for (int i = 0; i < 7; ++i) {
         lblHeader[i] = named(new QLabel(QString::fromLatin1(kHeadings[i].text), headingBar_),
-                             QStringLiteral("lblHeader(%1)").arg(i));
+                             QStringLiteral("lblHeader(%1)").arg(kFirstHeading + i));
         lblHeader[i]->setFont(listFont());
     }
     headingBar_->setFixedHeight(lblHeader[0]->sizeHint().height());
@@ -231,6 +234,9 @@ void CompletedPage::placeHeadings() {
     // Inside the list's frame, moved with its horizontal scrolling.
     const int left =
         List2->viewport()->x() - List2->horizontalScrollBar()->value() + List2->spacing() + 3;
+    // Zoom changes the fonts: the bars follow their labels' height.
+    headingBar_->setFixedHeight(lblHeader[0]->sizeHint().height());
+    totalsBar_->setFixedHeight(lblSubTotals->sizeHint().height() + 4);
     for (int i = 0; i < 7; ++i) {
         QLabel* label = lblHeader[i];
         label->adjustSize();

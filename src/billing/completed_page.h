@@ -58,7 +58,7 @@ class CompletedPage final : public QWidget {
     QLabel* lblCutoff = nullptr;
     QLineEdit* txtFilter = nullptr;
     QListView* List2 = nullptr;
-    QLabel* lblHeader[7] = {};
+    QLabel* lblHeader[7] = {}; // lblHeader(6) to lblHeader(12)
     QLineEdit* txtBillTo[4] = {};
     QLabel* lblBillTo = nullptr;
     QLabel* lblSubTotals = nullptr;

@@ -28,8 +28,9 @@ inline const char* const kAttorneys =
 // Look-alike keys, a billed-in-advance copy, a second part "m", half cents and a wide amount.
 inline std::vector<Completed> lookAlikeOrders() {
     return {
-        Completed("A1").by("Acme Title - Boston").on({2026, 3, 5, 9, 0, 0}).fees("10.005"),
+        // First in the file: a key holding the next one's whole text must not hide it.
         Completed("H1").by("Acme Title - Boston Heights").on({2026, 3, 4, 9, 0, 0}),
+        Completed("A1").by("Acme Title - Boston").on({2026, 3, 5, 9, 0, 0}).fees("10.005"),
         Completed("A2")
             .by("Acme Title - Boston")
             .on({2026, 3, 12, 8, 30, 0})

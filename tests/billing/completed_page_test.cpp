@@ -36,46 +36,55 @@ TEST_F(CompletedPageTest, ControlsCarryTheirNames) {
 
 TEST_F(CompletedPageTest, SelectorLinesTotalsAndCutoffOfLookAlikeKeys) {
     write(lookAlikeOrders());
-    rebuild();
-    EXPECT_EQ(selectorItems(),
-              (QStringList{"< show all >", "Acme Title - Boston", "Acme Title - Boston Heights",
-                           "Smith & Jones - Ann Smith"}));
-    // Show-all up to today: every order, no total, no statement.
-    EXPECT_EQ(shownNumbers(), (QStringList{"S1", "H1", "A1", "A2", "A2m", "A0"}));
-    EXPECT_EQ(caption, "Completed [6]");
-    EXPECT_EQ(page->lblSubTotals->text(), "Sub-Totals     $ 12840.69       12.50");
-    EXPECT_TRUE(page->lblTotal->text().isEmpty());
-    EXPECT_FALSE(page->cmdInvoice->isEnabled());
-    EXPECT_EQ(page->lblCutoff->text(), "  Cutoff Date:  FRIDAY, MARCH 20");
-    // The list shows the columns, not the key and date tail after them.
-    EXPECT_EQ(page->model().index(0).data().toString().size(), kVisibleLineWidth);
+    // Amounts are shown the same whatever the locale.
+    const QLocale before;
+    for (const QLocale& locale : {QLocale::c(), QLocale(QLocale::German, QLocale::Germany)}) {
+        SCOPED_TRACE(locale.name().toStdString());
+        QLocale::setDefault(locale);
+        rebuild();
+        EXPECT_EQ(selectorItems(),
+                  (QStringList{"< show all >", "Acme Title - Boston", "Acme Title - Boston Heights",
+                               "Smith & Jones - Ann Smith"}));
+        // Show-all up to today: every order, no total, no statement.
+        EXPECT_EQ(shownNumbers(), (QStringList{"S1", "H1", "A1", "A2", "A2m", "A0"}));
+        EXPECT_EQ(caption, "Completed [6]");
+        EXPECT_EQ(page->lblSubTotals->text(), "Sub-Totals     $ 12840.69       12.50");
+        EXPECT_TRUE(page->lblTotal->text().isEmpty());
+        EXPECT_FALSE(page->cmdInvoice->isEnabled());
+        EXPECT_EQ(page->lblCutoff->text(), "  Cutoff Date:  FRIDAY, MARCH 20");
+        // The list shows the columns, not the key and date tail after them.
+        EXPECT_EQ(page->model().index(0).data().toString().size(), kVisibleLineWidth);
 
-    choose("Acme Title - Boston");
-    EXPECT_EQ(shownNumbers(), (QStringList{"A1", "A2", "A2m", "A0"}));
-    EXPECT_EQ(caption, "Completed [4]");
-    EXPECT_EQ(page->lblSubTotals->text(), "Sub-Totals     $ 12540.69       12.50");
-    EXPECT_EQ(page->lblTotal->text(), "$ 12,553.19");
-    EXPECT_TRUE(page->cmdInvoice->isEnabled());
-    EXPECT_EQ(billTo(), (QStringList{"Acme Title", "1 Main St, Suite 2", "Boston, MA 02101", ""}));
-    EXPECT_EQ(page->lblBillTo->text(), "Billing Address");
+        choose("Acme Title - Boston");
+        EXPECT_EQ(shownNumbers(), (QStringList{"A1", "A2", "A2m", "A0"}));
+        EXPECT_EQ(caption, "Completed [4]");
+        EXPECT_EQ(page->lblSubTotals->text(), "Sub-Totals     $ 12540.69       12.50");
+        EXPECT_EQ(page->lblTotal->text(), "$ 12,553.19");
+        EXPECT_TRUE(page->cmdInvoice->isEnabled());
+        EXPECT_EQ(billTo(),
+                  (QStringList{"Acme Title", "1 Main St, Suite 2", "Boston, MA 02101", ""}));
+        EXPECT_EQ(page->lblBillTo->text(), "Billing Address");
 
-    // A past cutoff keeps the orders completed up to that day, billed in advance or not.
-    page->Calendar1->setSelectedDate(QDate(2026, 3, 5));
-    EXPECT_EQ(page->lblCutoff->text(), "  Cutoff Date:  THURSDAY, MARCH 05");
-    EXPECT_EQ(shownNumbers(), (QStringList{"A1", "A0"}));
-    EXPECT_EQ(page->lblTotal->text(), "$ 160.01");
+        // A past cutoff keeps the orders completed up to that day, billed in advance or not.
+        page->Calendar1->setSelectedDate(QDate(2026, 3, 5));
+        EXPECT_EQ(page->lblCutoff->text(), "  Cutoff Date:  THURSDAY, MARCH 05");
+        EXPECT_EQ(shownNumbers(), (QStringList{"A1", "A0"}));
+        EXPECT_EQ(page->lblTotal->text(), "$ 160.01");
 
-    choose("Smith & Jones - Ann Smith");
-    EXPECT_EQ(page->Calendar1->selectedDate(), kToday); // every choice starts at today
-    EXPECT_EQ(shownNumbers(), QStringList{"S1"});
-    EXPECT_EQ(billTo(), (QStringList{"Smith & Jones", "5 Elm St", "Springfield, MA 01101", ""}));
+        choose("Smith & Jones - Ann Smith");
+        EXPECT_EQ(page->Calendar1->selectedDate(), kToday); // every choice starts at today
+        EXPECT_EQ(shownNumbers(), QStringList{"S1"});
+        EXPECT_EQ(billTo(),
+                  (QStringList{"Smith & Jones", "5 Elm St", "Springfield, MA 01101", ""}));
 
-    // While "< show all >" is chosen the cutoff stays at today.
-    choose("< show all >");
-    page->Calendar1->setSelectedDate(QDate(2026, 3, 5));
-    EXPECT_EQ(page->Calendar1->selectedDate(), kToday);
-    EXPECT_EQ(shownNumbers().size(), 6);
-    EXPECT_EQ(billTo(), (QStringList{"", "", "", ""}));
+        // While "< show all >" is chosen the cutoff stays at today.
+        choose("< show all >");
+        page->Calendar1->setSelectedDate(QDate(2026, 3, 5));
+        EXPECT_EQ(page->Calendar1->selectedDate(), kToday);
+        EXPECT_EQ(shownNumbers().size(), 6);
+        EXPECT_EQ(billTo(), (QStringList{"", "", "", ""}));
+    }
+    QLocale::setDefault(before);
 }
 
 TEST_F(CompletedPageTest, FilterFindsAcrossKeysIgnoringTheCutoff) {
@@ -104,9 +113,9 @@ TEST_F(CompletedPageTest, FilterFindsAcrossKeysIgnoringTheCutoff) {
 TEST_F(CompletedPageTest, OverrideShowsForItsOwnKeyOnlyAndBoxesEditOnDoubleClick) {
     write(lookAlikeOrders());
     test::put(folder.file("Billing.adr"),
-              "Acme Title - Boston Heights_Heights Office_PO Box 9_Boston, MA 02199_\r\n"
               "Acme Title - Boston_Old Line_x_y_\r\n"
-              "Acme Title - Boston_Accounts Payable_PO Box 1_Boston, MA 02101_Attn: Billing\r\n");
+              "Acme Title - Boston_Accounts Payable_PO Box 1_Boston, MA 02101_Attn: Billing\r\n"
+              "Acme Title - Boston Heights_Heights Office_PO Box 9_Boston, MA 02199_\r\n");
     rebuild();
     choose("Acme Title - Boston");
     EXPECT_EQ(billTo(),
