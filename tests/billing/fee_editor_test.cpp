@@ -141,6 +141,20 @@ TEST_F(FeeEditorTest, ARecordChangedOrRemovedMeanwhileIsNotOverwritten) {
     EXPECT_TRUE(page->Frame5->isHidden());
 }
 
+TEST_F(FeeEditorTest, RecordsSharingTheNumberAllTakeTheTypedAmounts) {
+    const Completed twin = Completed("F1").by("Zed Title - Salem").fees("90", "5", "1");
+    std::vector<Completed> orders = ordersWith(billedCopy());
+    orders.push_back(twin);
+    write(orders);
+    openEditorOn("F1");
+    type({"175", "35.50", "10.01"});
+    replace();
+    orders[1] = billedCopy().fees("175", "35.5", "10.005");
+    // A box left as shown keeps each record's own amount.
+    orders[3] = Completed(twin).fees("175", "5", "1");
+    EXPECT_EQ(fileBytes(), test::completedBytes(orders));
+}
+
 TEST_F(FeeEditorTest, TheEditorClosesWhenTheListChangesOrAnotherLineIsClicked) {
     write(ordersWith(billedCopy()));
     openEditorOn("F1");
