@@ -10,9 +10,13 @@
 namespace qm {
 
 void wireArchiveBrowser(MainWindow& window) {
+    wireArchiveButton(window, window.queue().cmdArchives);
+}
+
+void wireArchiveButton(MainWindow& window, QPushButton* button) {
     AppContext* context = &window.context();
     QWidget* owner = &window;
-    QObject::connect(window.queue().cmdArchives, &QPushButton::clicked, owner, [context, owner] {
+    QObject::connect(button, &QPushButton::clicked, owner, [context, owner] {
         ArchiveBrowser browser(*context, owner, [context](QWidget* w) {
             openSecondaryWindow(w, context->zoomFactor, context->faceColour);
         });

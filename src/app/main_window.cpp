@@ -4,6 +4,7 @@
 #include "archive_wiring.h"
 #include "clock.h"
 #include "completed_page.h"
+#include "completed_wiring.h"
 #include "cp1252.h"
 #include "daily_events.h"
 #include "dialogs.h"
@@ -102,6 +103,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent) : QWidget(parent), 
     wireEditCommand(*this);
     wireArchiveBrowser(*this);
     wireMessageDialog(*this);
+    wireCompletedList(*this, *completedPage_, [this](const Error& e) { reportUnexpectedError(e); });
     queue().setUnexpectedError([this](const Error& error) { reportUnexpectedError(error); });
     hooks_.clearOrderEditor = [this] { editor().Clear(); };
     daily_ = std::make_unique<DailyEvents>(
