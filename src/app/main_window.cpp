@@ -14,6 +14,7 @@
 #include "pending_page.h"
 #include "pending_queue.h"
 #include "settings_panel.h"
+#include "split_wiring.h"
 #include "text_guard.h"
 #include "town_wiring.h"
 
@@ -99,6 +100,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent) : QWidget(parent), 
         [this](const QString& caption) { SSTab1->setTabText(PendingTab, caption); });
     wireTownLists(*Frame1, editor(), queue());
     wireEditCommand(*this);
+    wireSplitCommand(*this);
     wireArchiveBrowser(*this);
     queue().setUnexpectedError([this](const Error& error) { reportUnexpectedError(error); });
     hooks_.clearOrderEditor = [this] { editor().Clear(); };
