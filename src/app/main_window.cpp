@@ -16,6 +16,7 @@
 #include "pending_page.h"
 #include "pending_queue.h"
 #include "settings_panel.h"
+#include "split_wiring.h"
 #include "text_guard.h"
 #include "town_wiring.h"
 
@@ -101,6 +102,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent) : QWidget(parent), 
         [this](const QString& caption) { SSTab1->setTabText(PendingTab, caption); });
     wireTownLists(*Frame1, editor(), queue());
     wireEditCommand(*this);
+    wireSplitCommand(*this);
     wireArchiveBrowser(*this);
     wireMessageDialog(*this);
     wireCompletedList(*this, *completedPage_, [this](const Error& e) { reportUnexpectedError(e); });

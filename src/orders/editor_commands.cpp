@@ -1,4 +1,4 @@
-// SAVE, ASSIGN, EDIT and CLEAR of the order editor.
+// SAVE, ASSIGN, EDIT, the split of an order and CLEAR of the order editor.
 
 #include "disk_text.h"
 #include "order_editor.h"
@@ -8,6 +8,7 @@
 #include "dialogs.h"
 #include "drop_down_list.h"
 #include "messenger.h"
+#include "split_order.h"
 #include "user.h"
 
 #include <QApplication>
@@ -124,6 +125,8 @@ void OrderEditor::saveFrom(bool byAssign) {
             context_.selectedFileNumber = txtFileNumb->text();
             if (outcome->notReleased)
                 reportError(*outcome->notReleased);
+            if (state_.splitLocked)
+                state_.savedSincePull = true; // saving it again is a plain duplicate
             if (savingBack) {
                 state_.savedSincePull = true;
                 if (Status removed = removeRecovery(state_.recoveryCopy); !removed)
@@ -131,6 +134,21 @@ void OrderEditor::saveFrom(bool byAssign) {
             }
             emit orderSaved(txtFileNumb->text());
             return;
+        }
+        if (state_.splitLocked && !state_.savedSincePull) {
+            // Another workstation took the number since the split began: the next one is free.
+            auto next = nextSplitNumber(context_.dataFolder(), toDisk(state_.pulledFileNumber));
+            if (!next) {
+                reportError(next.error());
+                UpdateEntryCommands();
+                return;
+            }
+            if (*next != request.draft.fileNumber) {
+                showSplitNumber(fromDisk(*next));
+                request.draft.fileNumber = *next;
+                request.attorney.kind = AttorneyChange::Kind::None; // written once per SAVE
+                continue;
+            }
         }
         const std::optional<OrderRecord>& existing = outcome->existing;
         const bool splitSearch = existing && !request.draft.muniSearch.empty() &&
@@ -234,10 +252,7 @@ bool OrderEditor::Edit(bool askFirst) {
     }
     if (!pulled) {
         state_.pull = EditorState::Pull::None;
-        context_.dialogs->message(
-            this, QMessageBox::Information, QStringLiteral(" EDIT ORDER"),
-            QStringLiteral("Order %1 is no longer pending: another workstation has changed it.")
-                .arg(selected));
+        reportNoLongerPending(selected);
         return false;
     }
     state_.reservedNumber = toDisk(selected);
@@ -249,6 +264,55 @@ bool OrderEditor::Edit(bool askFirst) {
     emit editStarted(state_.pulledFileNumber);
     UpdateEntryCommands();
     return true;
+}
+
+void OrderEditor::reportNoLongerPending(const QString& fileNumber) {
+    context_.dialogs->message(
+        this, QMessageBox::Information, QStringLiteral(" EDIT ORDER"),
+        QStringLiteral("Order %1 is no longer pending: another workstation has changed it.")
+            .arg(fileNumber));
+}
+
+bool OrderEditor::Split(const QString& fileNumber) {
+    if (fileNumber.isEmpty())
+        return false;
+    std::optional<SplitStart> start;
+    {
+        BusyPointer busy;
+        auto read = startSplit(context_.dataFolder(), toDisk(fileNumber));
+        if (!read) {
+            reportError(read.error());
+            return false;
+        }
+        start = std::move(*read);
+    }
+    if (!start) {
+        reportNoLongerPending(fileNumber);
+        return false;
+    }
+    fillFromPulled(start->order);
+    state_.notifiedSearcher.clear(); // the searcher has not been told of the new order
+    state_.splitLocked = true;
+    state_.pull = EditorState::Pull::Editing;
+    state_.savedSincePull = false;
+    state_.pulledFileNumber = fileNumber;
+    emit editStarted(fileNumber);
+    showSplitNumber(fromDisk(start->fileNumber));
+    txtFileNumb->setReadOnly(true);
+    cboType->setCurrentIndex(0);
+    serviceChosen(cboType); // "< none >" deselects the type and drops its fee
+    cboType->setEnabled(false);
+    // Nothing to save or send before the new order's municipal search is chosen.
+    cmdSave->setEnabled(false);
+    cmdAssign->setEnabled(false);
+    cboMuni->setFocus();
+    cboMuni->showPopup();
+    return true;
+}
+
+void OrderEditor::showSplitNumber(const QString& fileNumber) {
+    txtFileNumb->setMaxLength(std::max(kFileNumberLength, static_cast<int>(fileNumber.size())));
+    txtFileNumb->setText(fileNumber);
 }
 
 void OrderEditor::fillFromPulled(const OrderRecord& order) {
@@ -288,7 +352,7 @@ void OrderEditor::Clear() {
     const bool wasEditing = state_.pull == EditorState::Pull::Editing;
     bool deleted = false;
     // Warn whatever SAVE's state: a pulled order not saved back is lost by clearing.
-    if (wasEditing && !state_.splitLocked && !state_.savedSincePull) {
+    if (holdsUnsavedPull()) {
         if (context_.dialogs->ask(
                 this, QMessageBox::Warning,
                 QStringLiteral(" DELETE ORDER - ") + state_.pulledFileNumber,
@@ -334,6 +398,7 @@ void OrderEditor::Clear() {
     txtFileNumb->setFocus();
     if (wasEditing) {
         txtFileNumb->setReadOnly(false);
+        txtFileNumb->setMaxLength(kFileNumberLength);
         cboType->setEnabled(true);
         state_.splitLocked = false;
         state_.pulledFileNumber.clear();

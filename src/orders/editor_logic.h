@@ -8,6 +8,9 @@
 
 namespace qm {
 
+// The most characters a typed file number may have.
+inline constexpr int kFileNumberLength = 16;
+
 // SAVE needs a town, a first address line and, once a title company is chosen, a file number.
 bool isSavable(int townIndex, const QString& address1, const QString& fileNumber,
                int titleCompanyIndex);

@@ -74,7 +74,7 @@ QWidget* OrderEditor::buildOriginator() {
     auto* box = named(new QGroupBox(QStringLiteral("ORIGINATOR INFO")), QStringLiteral("Frame2"));
     lblFileNumb = named(new QLabel(QStringLiteral("FILE #")), QStringLiteral("lblFileNumb"));
     txtFileNumb = named(new QLineEdit, QStringLiteral("txtFileNumb"));
-    txtFileNumb->setMaxLength(16);
+    txtFileNumb->setMaxLength(kFileNumberLength);
     txtFileNumb->setAlignment(Qt::AlignCenter);
     txtFileNumb->setMaximumWidth(180);
     lblTitleCo = named(new QLabel(QStringLiteral("Title Insurance Company (if applicable)")),
@@ -505,7 +505,9 @@ void OrderEditor::dayChanged(const QDate& today) {
 }
 
 bool OrderEditor::holdsUnsavedPull() const {
-    return state_.pull == EditorState::Pull::Editing && !state_.savedSincePull;
+    // A split order was never taken out of Pending.fil: nothing of it can be lost.
+    return state_.pull == EditorState::Pull::Editing && !state_.splitLocked &&
+           !state_.savedSincePull;
 }
 
 void OrderEditor::reportError(const Error& error) {

@@ -45,6 +45,10 @@ class OrderEditor final : public QWidget {
     void Assign();
     // Pulls the selected order into the editor; false when nothing was pulled.
     bool Edit(bool askFirst);
+    // Starts a second order from the pending order as EDIT fills it, under the order's next free
+    // split number and with its municipal search to choose; the order itself stays in
+    // Pending.fil. False when it is no longer pending.
+    bool Split(const QString& fileNumber);
     void Clear();
     void UpdateEntryCommands();
 
@@ -111,6 +115,9 @@ class OrderEditor final : public QWidget {
     OrderDraft draftFromScreen(bool byAssign) const;
     AttorneyChange attorneyChange() const;
     void fillFromPulled(const OrderRecord& order);
+    void reportNoLongerPending(const QString& fileNumber);
+    // The split order's number, however long: the box's length limit is for typing.
+    void showSplitNumber(const QString& fileNumber);
     void selectItem(QComboBox* list, const QString& text);
 
     std::optional<DirectoryLookup> lookup(DirectoryKind kind);
