@@ -9,6 +9,16 @@ namespace qm {
 
 namespace {
 
+std::function<void(CloseStep)>& stepHook() {
+    static std::function<void(CloseStep)> hook;
+    return hook;
+}
+
+void reached(CloseStep step) {
+    if (stepHook())
+        stepHook()(step);
+}
+
 std::string_view trimmed(std::string_view text) {
     while (!text.empty() && text.front() == ' ')
         text.remove_prefix(1);
@@ -99,10 +109,17 @@ bool isBilled(const OrderRecord& record) {
 Status dropFirst(const DataLock& lock, const FoundOrders& pending) {
     OrderSplice drop;
     drop.changes[pending.orders.front().place.index] = std::nullopt;
-    return spliceOrderFile(lock, pending, drop);
+    Status dropped = spliceOrderFile(lock, pending, drop);
+    if (dropped)
+        reached(CloseStep::PendingRewritten);
+    return dropped;
 }
 
 } // namespace
+
+void setCloseStepHook(std::function<void(CloseStep)> hook) {
+    stepHook() = std::move(hook);
+}
 
 std::optional<FeeRefusal> refusedFee(const FeeTexts& fees) {
     const std::pair<FeeBox, const std::string*> boxes[] = {
@@ -166,6 +183,7 @@ Result<BillResult> billOrder(const std::string& dataFolder, const std::string& f
                                                   first.record.field(OrderField::EnteredAt));
         if (Status appended = appendOrder(*lock, completed); !appended)
             return appended.error();
+        reached(CloseStep::CompletedWritten);
     }
     OrderRecord marked = first.record;
     marked.set(OrderField::DueDate, billedDue);
@@ -174,6 +192,7 @@ Result<BillResult> billOrder(const std::string& dataFolder, const std::string& f
     mark.changes[first.place.index] = std::move(marked);
     if (Status spliced = spliceOrderFile(*lock, *pending, mark); !spliced)
         return spliced.error();
+    reached(CloseStep::PendingRewritten);
     return copyExisted ? BillResult::CopyExisted : BillResult::Billed;
 }
 
@@ -215,6 +234,7 @@ Result<CloseResult> closeOrder(const std::string& dataFolder, const std::string&
         } else {
             if (Status spliced = spliceOrderFile(*lock, *copies, finalise); !spliced)
                 return spliced.error();
+            reached(CloseStep::CompletedWritten);
             result = CloseResult::CopyFinalised;
         }
     } else {
@@ -229,6 +249,7 @@ Result<CloseResult> closeOrder(const std::string& dataFolder, const std::string&
                               order.text(OrderField::NotesLog), Field::ofDate(now));
         if (Status appended = appendOrder(*lock, completed); !appended)
             return appended.error();
+        reached(CloseStep::CompletedWritten);
     }
     if (Status dropped = dropFirst(*lock, *pending); !dropped)
         return dropped.error();
