@@ -90,8 +90,15 @@ void carryLogs(OrderRecord& copy, const OrderRecord& pending) {
 }
 
 // The records with the number in the first of Completed.fil and Archives.fil that holds any.
-Result<std::optional<FoundOrders>> copiesOf(const DataLock& lock, const std::string& fileNumber) {
+// The archive, by far the largest file, is read only for a billed order, whose copy a statement
+// may have taken there. An interrupted run for an unbilled order left its record where it
+// appended it, in Completed.fil; should a statement archive that record before the repeat,
+// quillmark-check reports the order's two records.
+Result<std::optional<FoundOrders>> copiesOf(const DataLock& lock, const std::string& fileNumber,
+                                            bool billed) {
     for (OrderFile file : {OrderFile::Completed, OrderFile::Archives}) {
+        if (file == OrderFile::Archives && !billed)
+            break;
         auto found = findOrders(lock, file, fileNumber);
         if (!found)
             return found.error();
@@ -169,7 +176,7 @@ Result<BillResult> billOrder(const std::string& dataFolder, const std::string& f
 
     const Field billedDue = encodeDueDate(DueDate{due->day, true});
     std::string notes = first.record.text(OrderField::NotesLog) + billingNoteLine(now, logOnName);
-    auto copies = copiesOf(*lock, fileNumber);
+    auto copies = copiesOf(*lock, fileNumber, false);
     if (!copies)
         return copies.error();
     const bool copyExisted = copies->has_value();
@@ -211,7 +218,7 @@ Result<CloseResult> closeOrder(const std::string& dataFolder, const std::string&
     if (!due)
         return badDueDate(*lock, fileNumber);
 
-    auto found = copiesOf(*lock, fileNumber);
+    auto found = copiesOf(*lock, fileNumber, due->billedInAdvance);
     if (!found)
         return found.error();
     std::optional<FoundOrders>& copies = *found;
