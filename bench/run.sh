@@ -6,9 +6,9 @@ set -eu
 cd "$(dirname "$0")/.."
 cmake --preset release >/dev/null
 cmake --build --preset release --target quillmark-bench quillmark-queue-bench quillmark-save-bench \
-  quillmark-lock-bench quillmark-archive-bench quillmark-backup-bench
+  quillmark-lock-bench quillmark-archive-bench quillmark-backup-bench quillmark-close-bench
 for bench in quillmark-bench quillmark-queue-bench quillmark-save-bench quillmark-archive-bench \
-  quillmark-backup-bench; do
+  quillmark-backup-bench quillmark-close-bench; do
   echo "== $bench"
   build/release/bench/$bench --benchmark_min_time=0.2 "$@"
 done
