@@ -137,5 +137,55 @@ TEST_F(BillCloseWindowTest, BillBillAgainThenCloseTheBilledOrder) {
     EXPECT_TRUE(window->context().selectedFileNumber.isEmpty());
 }
 
+// The state a command killed between its two writes leaves: the completed record (or billed
+// copy) written, Pending.fil not yet rewritten. The repeat only finishes the job and says so.
+TEST_F(BillCloseWindowTest, RepeatAfterAnInterruptedRunOnlyFinishesIt) {
+    const OrderRecord order = orderOf("F-1"), other = orderOf("F-2");
+    OrderRecord billed = order;
+    billed.setDueDate({kDue.day, true});
+    billed.setText(OrderField::NotesLog,
+                   order.text(OrderField::NotesLog) +
+                       "\r\n12/06 17:00  Bill in advance pending completion [ab]");
+    OrderRecord copy = billed.movedTo(OrderFile::Completed);
+    copy.set(OrderField::CompletedAt, order.field(OrderField::EnteredAt));
+    OrderRecord closed = order.movedTo(OrderFile::Completed);
+    closed.set(OrderField::CompletedAt, Field::ofDate({2026, 12, 6, 17, 0, 0}));
+    const struct {
+        const char* name;
+        QPushButton* PendingQueue::*command;
+        OrderRecord written;
+        const char* title;
+        const char* told;
+        std::string pendingAfter;
+    } cases[] = {
+        {"bill", &PendingQueue::cmdBill, copy, " BILLING ORDER #  F-1",
+         "Its completed copy had already been written; the pending order is now marked as billed.",
+         billed.encode() + other.encode()},
+        {"close", &PendingQueue::cmdClose, closed, " CLOSING ORDER #  F-1",
+         "Its completed record had already been written; the order was only taken out of the "
+         "pending queue.",
+         other.encode()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        putOrders(OrderFile::Pending, {order, other});
+        putOrders(OrderFile::Completed, {c.written});
+        start(kConfig);
+        window->refreshNow();
+        window->tabs()->setCurrentIndex(MainWindow::PendingTab);
+        select("F-1");
+        QTest::keyClicks(queue().txtCopy, "4");
+        dialogs.clear();
+        dialogs.queueAnswer(QMessageBox::Ok);
+        click(queue().*c.command);
+        ASSERT_EQ(dialogs.shown().size(), 2u);
+        EXPECT_EQ(dialogs.shown()[1].title, c.title);
+        EXPECT_EQ(dialogs.shown()[1].text, c.told);
+        EXPECT_EQ(file(OrderFile::Pending), c.pendingAfter);
+        EXPECT_EQ(file(OrderFile::Completed), c.written.encode());
+        window.reset();
+    }
+}
+
 } // namespace
 } // namespace qm
