@@ -6,7 +6,7 @@ set -eu
 cd "$(dirname "$0")/.."
 cmake --preset release >/dev/null
 BENCHES="quillmark-bench quillmark-queue-bench quillmark-save-bench quillmark-note-bench
-  quillmark-archive-bench quillmark-backup-bench quillmark-statement-bench"
+  quillmark-archive-bench quillmark-backup-bench quillmark-statement-bench quillmark-close-bench"
 # shellcheck disable=SC2086 # the list is split on purpose
 cmake --build --preset release --target quillmark-lock-bench $BENCHES
 for bench in $BENCHES; do

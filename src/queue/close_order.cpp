@@ -9,6 +9,16 @@ namespace qm {
 
 namespace {
 
+std::function<void(CloseStep)>& stepHook() {
+    static std::function<void(CloseStep)> hook;
+    return hook;
+}
+
+void reached(CloseStep step) {
+    if (stepHook())
+        stepHook()(step);
+}
+
 std::string_view trimmed(std::string_view text) {
     while (!text.empty() && text.front() == ' ')
         text.remove_prefix(1);
@@ -80,8 +90,15 @@ void carryLogs(OrderRecord& copy, const OrderRecord& pending) {
 }
 
 // The records with the number in the first of Completed.fil and Archives.fil that holds any.
-Result<std::optional<FoundOrders>> copiesOf(const DataLock& lock, const std::string& fileNumber) {
+// The archive, by far the largest file, is read only for a billed order, whose copy a statement
+// may have taken there. An interrupted run for an unbilled order left its record where it
+// appended it, in Completed.fil; should a statement archive that record before the repeat,
+// quillmark-check reports the order's two records.
+Result<std::optional<FoundOrders>> copiesOf(const DataLock& lock, const std::string& fileNumber,
+                                            bool billed) {
     for (OrderFile file : {OrderFile::Completed, OrderFile::Archives}) {
+        if (file == OrderFile::Archives && !billed)
+            break;
         auto found = findOrders(lock, file, fileNumber);
         if (!found)
             return found.error();
@@ -99,10 +116,17 @@ bool isBilled(const OrderRecord& record) {
 Status dropFirst(const DataLock& lock, const FoundOrders& pending) {
     OrderSplice drop;
     drop.changes[pending.orders.front().place.index] = std::nullopt;
-    return spliceOrderFile(lock, pending, drop);
+    Status dropped = spliceOrderFile(lock, pending, drop);
+    if (dropped)
+        reached(CloseStep::PendingRewritten);
+    return dropped;
 }
 
 } // namespace
+
+void setCloseStepHook(std::function<void(CloseStep)> hook) {
+    stepHook() = std::move(hook);
+}
 
 std::optional<FeeRefusal> refusedFee(const FeeTexts& fees) {
     const std::pair<FeeBox, const std::string*> boxes[] = {
@@ -152,7 +176,7 @@ Result<BillResult> billOrder(const std::string& dataFolder, const std::string& f
 
     const Field billedDue = encodeDueDate(DueDate{due->day, true});
     std::string notes = first.record.text(OrderField::NotesLog) + billingNoteLine(now, logOnName);
-    auto copies = copiesOf(*lock, fileNumber);
+    auto copies = copiesOf(*lock, fileNumber, false);
     if (!copies)
         return copies.error();
     const bool copyExisted = copies->has_value();
@@ -166,6 +190,7 @@ Result<BillResult> billOrder(const std::string& dataFolder, const std::string& f
                                                   first.record.field(OrderField::EnteredAt));
         if (Status appended = appendOrder(*lock, completed); !appended)
             return appended.error();
+        reached(CloseStep::CompletedWritten);
     }
     OrderRecord marked = first.record;
     marked.set(OrderField::DueDate, billedDue);
@@ -174,6 +199,7 @@ Result<BillResult> billOrder(const std::string& dataFolder, const std::string& f
     mark.changes[first.place.index] = std::move(marked);
     if (Status spliced = spliceOrderFile(*lock, *pending, mark); !spliced)
         return spliced.error();
+    reached(CloseStep::PendingRewritten);
     return copyExisted ? BillResult::CopyExisted : BillResult::Billed;
 }
 
@@ -192,7 +218,7 @@ Result<CloseResult> closeOrder(const std::string& dataFolder, const std::string&
     if (!due)
         return badDueDate(*lock, fileNumber);
 
-    auto found = copiesOf(*lock, fileNumber);
+    auto found = copiesOf(*lock, fileNumber, due->billedInAdvance);
     if (!found)
         return found.error();
     std::optional<FoundOrders>& copies = *found;
@@ -215,6 +241,7 @@ Result<CloseResult> closeOrder(const std::string& dataFolder, const std::string&
         } else {
             if (Status spliced = spliceOrderFile(*lock, *copies, finalise); !spliced)
                 return spliced.error();
+            reached(CloseStep::CompletedWritten);
             result = CloseResult::CopyFinalised;
         }
     } else {
@@ -229,6 +256,7 @@ Result<CloseResult> closeOrder(const std::string& dataFolder, const std::string&
                               order.text(OrderField::NotesLog), Field::ofDate(now));
         if (Status appended = appendOrder(*lock, completed); !appended)
             return appended.error();
+        reached(CloseStep::CompletedWritten);
     }
     if (Status dropped = dropFirst(*lock, *pending); !dropped)
         return dropped.error();

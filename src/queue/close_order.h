@@ -10,6 +10,7 @@
 #include "result.h"
 #include "values.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -53,5 +54,14 @@ enum class CloseResult {
 };
 Result<CloseResult> closeOrder(const std::string& dataFolder, const std::string& fileNumber,
                                const FeeTexts& fees, const DateTime& now);
+
+// Seam for the crash tests and the benchmark: called with the lock still held after each step
+// that reached the disk, so that a test process can be killed exactly there or a step timed.
+// The program sets no hook.
+enum class CloseStep {
+    CompletedWritten, // the completed record, the billed copy or the finalised copy
+    PendingRewritten, // Pending.fil without the order, or with it marked as billed
+};
+void setCloseStepHook(std::function<void(CloseStep)> hook);
 
 } // namespace qm

@@ -171,9 +171,36 @@ class FolderChecker {
         return firstPending != secondPending;
     }
 
+    // One pending record and one other: BILL or CLOSE stopped between writing the completed
+    // record and rewriting Pending.fil. A billed copy beside an unmarked pending record is an
+    // interrupted bill; a final record (no mark) beside a pending one is an interrupted close.
+    bool reportedAsInterrupted(const std::string& number, const std::vector<NumberUse>& uses) {
+        if (uses.size() != 2 ||
+            (uses[0].file == OrderFile::Pending) == (uses[1].file == OrderFile::Pending))
+            return false;
+        const NumberUse& pending = uses[0].file == OrderFile::Pending ? uses[0] : uses[1];
+        const NumberUse& other = uses[0].file == OrderFile::Pending ? uses[1] : uses[0];
+        const std::string where =
+            std::string(orderFileName(other.file)) + ", record " + std::to_string(other.record);
+        if (other.billedInAdvance && !pending.billedInAdvance)
+            add(orderFileName(pending.file), pending.record, pending.line,
+                "FileNumber " + number + " has its billed copy in " + where +
+                    " but is not marked as billed: an interrupted bill; BILL on it again only "
+                    "marks it");
+        else if (!other.billedInAdvance)
+            add(orderFileName(pending.file), pending.record, pending.line,
+                "FileNumber " + number + " is still pending though it was closed into " + where +
+                    ": an interrupted close; CLOSE ORDER on it again only takes it out of " +
+                    orderFileName(OrderFile::Pending));
+        else
+            return false;
+        return true;
+    }
+
     void checkNumbersUsedTwice() {
         for (const auto& [number, uses] : uses_) {
-            if (uses.size() < 2 || isBilledInAdvancePair(uses))
+            if (uses.size() < 2 || isBilledInAdvancePair(uses) ||
+                reportedAsInterrupted(number, uses))
                 continue;
             const NumberUse& first = uses.front();
             for (size_t i = 1; i < uses.size(); ++i)

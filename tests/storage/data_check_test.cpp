@@ -51,6 +51,15 @@ void appendTo(const std::string& path, const std::string& bytes) {
     put(path, test::contentOf(path) + bytes);
 }
 
+// The first order of a completed or archived file as a record of another order file: the
+// pending record it was closed from, for example.
+std::string firstOrderAs(const std::string& path, OrderFile as = OrderFile::Pending) {
+    const OrderFile file =
+        path.ends_with("Archives.fil") ? OrderFile::Archives : OrderFile::Completed;
+    auto table = parseOrderTable(file, test::contentOf(path), path);
+    return table->record(0).movedTo(as).encode();
+}
+
 TEST(DataCheck, SoundFolderHasNoProblem) {
     TempFolder folder;
     writeSoundFolder(folder.path());
@@ -87,10 +96,35 @@ TEST(DataCheck, EachDefectOfABrokenCopyIsReported) {
          "Archives.fil, record 2, line 2: FileNumber QM00007 is used twice (first in "
          "Archives.fil, record 1)",
          "3 pending, 2 completed, 2 archived"},
-        {"copy billed in advance without its marker",
+        // BILL or CLOSE stopped between the completed record and the rewrite of Pending.fil.
+        {"billed order's copy finalised, still pending",
          [](auto& d) { replaceIn(d + "Completed.fil", "\"12/9/2026*\"", "#2026-12-09#"); },
-         "Completed.fil, record 2, line 2: FileNumber 4471-B is used twice (first in "
-         "Pending.fil, record 3)"},
+         "Pending.fil, record 3, line 7: FileNumber 4471-B is still pending though it was closed "
+         "into Completed.fil, record 2: an interrupted close; CLOSE ORDER on it again only takes "
+         "it out of Pending.fil"},
+        {"closed into the archive, still pending",
+         [](auto& d) { appendTo(d + "Pending.fil", firstOrderAs(d + "Archives.fil")); },
+         "Pending.fil, record 4, line 9: FileNumber QM00007 is still pending though it was closed "
+         "into Archives.fil, record 1: an interrupted close",
+         "4 pending, 2 completed, 1 archived"},
+        {"closed, still pending",
+         [](auto& d) { appendTo(d + "Pending.fil", firstOrderAs(d + "Completed.fil")); },
+         "Pending.fil, record 4, line 9: FileNumber QM00003 is still pending though it was closed "
+         "into Completed.fil, record 1: an interrupted close",
+         "4 pending, 2 completed, 1 archived"},
+        {"billed copy written, pending record not marked",
+         [](auto& d) { replaceIn(d + "Pending.fil", "\"12/9/2026*\"", "#2026-12-09#"); },
+         "Pending.fil, record 3, line 7: FileNumber 4471-B has its billed copy in Completed.fil, "
+         "record 2 but is not marked as billed: an interrupted bill; BILL on it again only marks "
+         "it"},
+        {"pending and closed twice",
+         [](auto& d) {
+             appendTo(d + "Pending.fil", firstOrderAs(d + "Completed.fil"));
+             appendTo(d + "Completed.fil", firstOrderAs(d + "Completed.fil", OrderFile::Completed));
+         },
+         "Completed.fil, record 1, line 1: FileNumber QM00003 is used twice (first in "
+         "Pending.fil, record 4)",
+         "4 pending, 3 completed, 1 archived", 2},
         {"directory line without eight fields",
          [](auto& d) { appendTo(d + "Companies.lst", "Bay Title _ 2 Bay Rd\r\n"); },
          "Companies.lst, line 3: the line has 2 fields instead of 8"},
