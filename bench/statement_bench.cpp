@@ -175,7 +175,7 @@ void archiveOnly(benchmark::State& state, Desk* desk) {
         }
         state.ResumeTiming();
         auto moved = qm::archiveStatement(archive, *staged, true);
-        if (!moved || *moved != qm::ArchiveOutcome::Archived) {
+        if (!moved || moved->outcome != qm::ArchiveOutcome::Archived) {
             state.SkipWithError("nothing archived");
             return;
         }

@@ -138,7 +138,18 @@ bool generateInvoice(AppContext& context, QWidget* parent, const InvoiceRequest&
     busy.release();
     if (!archived)
         return failed(archived.error());
-    if (*archived == ArchiveOutcome::ListChanged) {
+    if (archived->outcome == ArchiveOutcome::UnfinishedInQueue) {
+        context.dialogs->message(
+            parent, QMessageBox::Warning, kSheetErrorTitle,
+            QStringLiteral("Order ") + fromDisk(archived->fileNumber) +
+                QStringLiteral(" is still in the pending queue: a CLOSE ORDER or BILL of it did "
+                               "not finish, so no statement was saved and nothing was archived.") +
+                QStringLiteral("\r\r") +
+                QStringLiteral("Please run that command on the order again, then generate the "
+                               "invoice anew."));
+        return false;
+    }
+    if (archived->outcome == ArchiveOutcome::ListChanged) {
         context.dialogs->message(
             parent, QMessageBox::Warning, kSheetErrorTitle,
             QStringLiteral("Orders shown for this statement were closed, corrected or billed "

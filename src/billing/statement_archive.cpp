@@ -60,6 +60,34 @@ Result<std::optional<std::vector<size_t>>> matchShownRows(const OrderTable& comp
     return std::optional<std::vector<size_t>>(std::move(matched));
 }
 
+// The first moved order that Pending.fil still holds without the billed mark; a missing file
+// holds none.
+Result<std::optional<std::string>> unfinishedInQueue(const std::string& dataFolder,
+                                                     const OrderTable& completed,
+                                                     const std::vector<size_t>& moved) {
+    const std::string path = dataFolder + orderFileName(OrderFile::Pending);
+    auto bytes = readWholeFile(path);
+    if (!bytes && bytes.error().kind == ErrorKind::FileNotFound)
+        return std::optional<std::string>();
+    if (!bytes)
+        return bytes.error();
+    auto pending = parseOrderTable(OrderFile::Pending, std::move(*bytes), path);
+    if (!pending)
+        return pending.error();
+    std::map<std::string_view, bool> unmarked; // number -> a record of it lacks the mark
+    for (size_t i = 0; i < pending->size(); ++i) {
+        const auto due = parseDueDate(pending->field(i, OrderField::DueDate));
+        if (!due || !due->billedInAdvance)
+            unmarked[pending->field(i, OrderField::FileNumber).text] = true;
+    }
+    for (size_t i : moved) {
+        const std::string_view number = completed.field(i, OrderField::FileNumber).text;
+        if (unmarked.contains(number))
+            return std::optional<std::string>(std::string(number));
+    }
+    return std::optional<std::string>();
+}
+
 std::string_view withoutLineEnd(std::string_view raw) {
     if (raw.ends_with('\n'))
         raw.remove_suffix(1);
@@ -141,8 +169,8 @@ Result<std::string> statementsFolderOf(const std::string& dataFolder) {
     return folder;
 }
 
-Result<ArchiveOutcome> archiveStatement(const StatementArchive& request, StagedFile& document,
-                                        bool replaceDocument) {
+Result<ArchiveResult> archiveStatement(const StatementArchive& request, StagedFile& document,
+                                       bool replaceDocument) {
     const std::string completedPath = request.dataFolder + orderFileName(OrderFile::Completed);
     const std::string archivesPath = request.dataFolder + orderFileName(OrderFile::Archives);
     auto lock = DataLock::acquire(request.dataFolder);
@@ -160,9 +188,16 @@ Result<ArchiveOutcome> archiveStatement(const StatementArchive& request, StagedF
         return matched.error();
     if (!*matched || !bytes) {
         document.discard();
-        return ArchiveOutcome::ListChanged;
+        return ArchiveResult{ArchiveOutcome::ListChanged, {}};
     }
     const std::vector<size_t>& moved = **matched;
+    auto unfinished = unfinishedInQueue(request.dataFolder, *completed, moved);
+    if (!unfinished)
+        return unfinished.error();
+    if (*unfinished) {
+        document.discard();
+        return ArchiveResult{ArchiveOutcome::UnfinishedInQueue, **unfinished};
+    }
     const std::string archived = archiveRecords(*completed, moved, request);
     auto archivesBefore = statusOf(archivesPath);
     if (!archivesBefore)
@@ -184,11 +219,11 @@ Result<ArchiveOutcome> archiveStatement(const StatementArchive& request, StagedF
         return replaceDocument ? document.commit() : document.commitWithoutReplacing();
     });
     if (done)
-        return ArchiveOutcome::Archived;
+        return ArchiveResult{};
     // Only the folder's sync can fail once Completed.fil is the new file: the move stands.
     struct stat now {};
     if (replacement != 0 && ::lstat(completedPath.c_str(), &now) == 0 && now.st_ino == replacement)
-        return ArchiveOutcome::Archived;
+        return ArchiveResult{};
     if (appended)
         undoAppend(archivesPath, *archivesBefore);
     if (document.committed())

@@ -32,6 +32,15 @@ enum class ArchiveOutcome {
     // A shown order is gone from Completed.fil or no longer as shown: nothing was moved and the
     // document was not kept.
     ListChanged,
+    // A shown order still stands in Pending.fil without the billed mark: a CLOSE ORDER or BILL
+    // of it did not finish, and repeating that command after the order left Completed.fil would
+    // write it there a second time. Nothing was moved and the document was not kept.
+    UnfinishedInQueue,
+};
+
+struct ArchiveResult {
+    ArchiveOutcome outcome = ArchiveOutcome::Archived;
+    std::string fileNumber; // the order that stopped it, for UnfinishedInQueue
 };
 
 // The whole move under the lock. Every shown row must still stand in Completed.fil with its
@@ -41,7 +50,7 @@ enum class ArchiveOutcome {
 // document and Completed.fil moved into place. A failure on the way leaves both order files as
 // they were and removes the document. `replaceDocument` allows an existing file of the
 // document's name to be replaced; otherwise one that appeared meanwhile is an error.
-Result<ArchiveOutcome> archiveStatement(const StatementArchive& request, StagedFile& document,
-                                        bool replaceDocument);
+Result<ArchiveResult> archiveStatement(const StatementArchive& request, StagedFile& document,
+                                       bool replaceDocument);
 
 } // namespace qm

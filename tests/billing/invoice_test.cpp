@@ -288,6 +288,45 @@ TEST(GenerateInvoice, AnOrderChangedAfterTheClickStopsTheWholeStatement) {
     }
 }
 
+// A close or bill cut short leaves the order in Pending.fil and its record here; archiving that
+// record would let the repeated command write it again and bill it twice.
+TEST(GenerateInvoice, AnOrderStillInTheQueueUnmarkedStopsTheStatement) {
+    struct Case {
+        const char* name;
+        size_t pendingOrder; // of completedOrders()
+        bool billedMark;
+        bool archived;
+    };
+    const Case cases[] = {
+        {"a close cut short", 0, false, false},
+        {"a bill cut short", 4, false, false},
+        {"an order billed in advance and still being searched", 4, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Desk desk;
+        Completed order = desk.orders[c.pendingOrder];
+        order.billed = c.billedMark;
+        const std::string pending =
+            test::completedRecord(order).movedTo(OrderFile::Pending).encode();
+        test::put(desk.folder.file("Pending.fil"), pending);
+        desk.dialogs.queueText(QStringLiteral("st-9"));
+        EXPECT_EQ(desk.generate(desk.request()), c.archived);
+        EXPECT_EQ(contentOf(desk.folder.file("Pending.fil")), pending);
+        if (c.archived) {
+            EXPECT_EQ(desk.completed(), keptBytes(desk.orders, kBilled));
+            continue;
+        }
+        EXPECT_EQ(desk.completed(), test::completedBytes(desk.orders));
+        EXPECT_EQ(desk.archives(), desk.archivesBefore);
+        EXPECT_TRUE(statementFiles(desk.folder.path()).empty());
+        ASSERT_EQ(desk.dialogs.shown().size(), 2u);
+        EXPECT_TRUE(desk.dialogs.shown()[1].text.startsWith(
+            QStringLiteral("Order ") + QString::fromLatin1(order.number) +
+            QStringLiteral(" is still in the pending queue")));
+    }
+}
+
 // A real file size limit: writes past it fail with EFBIG, as on a full disk.
 class FileSizeLimit {
   public:
