@@ -1,4 +1,5 @@
 #include "invoice_command.h"
+#include "busy_pointer.h"
 
 #include "app_context.h"
 #include "clock.h"
@@ -32,23 +33,6 @@ std::optional<QPoint> promptPosition(const AppContext& context, QWidget* parent)
     return window->frameGeometry().topLeft() + QPoint(toPixels(6350), toPixels(8925));
 }
 
-class BusyPointer {
-  public:
-    BusyPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    BusyPointer(const BusyPointer&) = delete;
-    BusyPointer& operator=(const BusyPointer&) = delete;
-    ~BusyPointer() { release(); }
-    // Before a message: the box is not busy.
-    void release() {
-        if (held_)
-            QApplication::restoreOverrideCursor();
-        held_ = false;
-    }
-
-  private:
-    bool held_ = true;
-};
-
 std::optional<QString> askStatementNumber(AppContext& context, QWidget* parent) {
     const QString prompt =
         QStringLiteral("Enter statement number to proceed ...") + QStringLiteral("\r\r") +
@@ -72,10 +56,6 @@ bool mayWriteStatement(AppContext& context, QWidget* parent, const std::string& 
     return context.dialogs->ask(parent, QMessageBox::Warning, kStatementNumberTitle, text,
                                 QMessageBox::Yes | QMessageBox::No,
                                 QMessageBox::No) == QMessageBox::Yes;
-}
-
-DateTime dateOf(const QDate& day) {
-    return {day.year(), day.month(), day.day(), 0, 0, 0};
 }
 
 } // namespace
@@ -133,7 +113,7 @@ bool generateInvoice(AppContext& context, QWidget* parent, const InvoiceRequest&
         return failed(staged.error());
     }
     StatementArchive archive{context.dataFolder(), request.billingKey, request.shown,
-                             toDisk(*typed), dateOf(context.clock->today())};
+                             toDisk(*typed), storedDay(context.clock->today())};
     auto archived = archiveStatement(archive, *staged, replace);
     busy.release();
     if (!archived)

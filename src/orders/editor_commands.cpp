@@ -1,5 +1,6 @@
 // SAVE, ASSIGN, EDIT, the split of an order and CLEAR of the order editor.
 
+#include "busy_pointer.h"
 #include "disk_text.h"
 #include "order_editor.h"
 
@@ -33,25 +34,9 @@ long chosenFee(const QComboBox* list) {
     return list->currentIndex() > 0 ? static_cast<long>(list->currentData().toLongLong()) : 0;
 }
 
-DateTime dayOf(const QDate& date) {
-    return {date.year(), date.month(), date.day()};
-}
-
 QDate dateOf(const DateTime& day) {
     return QDate(day.year, day.month, day.day);
 }
-
-DateTime moment(const QDateTime& when) {
-    const QDate d = when.date();
-    const QTime t = when.time();
-    return {d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second()};
-}
-
-class BusyPointer {
-  public:
-    BusyPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyPointer() { QApplication::restoreOverrideCursor(); }
-};
 
 } // namespace
 
@@ -70,7 +55,7 @@ OrderDraft OrderEditor::draftFromScreen(bool byAssign) const {
     d.muniListFee = chosenFee(cboMuni);
     d.typeFeeOverride = state_.typeFeeOverride;
     d.muniFeeOverride = state_.muniFeeOverride;
-    d.dueDate = dayOf(DTPicker1->date());
+    d.dueDate = storedDay(DTPicker1->date());
     d.searcher = toDisk(chosenText(cboSearcher));
     d.notifiedSearcher = toDisk(state_.notifiedSearcher);
     d.enteredAt = toDisk(state_.enteredAt);
@@ -111,8 +96,9 @@ void OrderEditor::saveFrom(bool byAssign) {
     cmdSave->setEnabled(false);
     state_.duplicateRefused = false;
     const bool savingBack = holdsUnsavedPull();
-    SaveRequest request{draftFromScreen(byAssign), attorneyChange(), moment(context_.clock->now()),
-                        logOnName(), savingBack ? state_.reservedNumber : std::string()};
+    SaveRequest request{draftFromScreen(byAssign), attorneyChange(),
+                        storedMoment(context_.clock->now()), logOnName(),
+                        savingBack ? state_.reservedNumber : std::string()};
     for (;;) {
         const std::optional<SaveOutcome> outcome = runSave(request);
         if (!outcome) {
@@ -241,7 +227,7 @@ bool OrderEditor::Edit(bool askFirst) {
     {
         BusyPointer busy;
         auto taken = pullOrder(context_.dataFolder(), toDisk(selected), logOnName(),
-                               moment(context_.clock->now()),
+                               storedMoment(context_.clock->now()),
                                recoveryFolderOf(context_.programFolder, logOnName()));
         if (!taken) {
             state_.pull = EditorState::Pull::None;

@@ -20,12 +20,6 @@ namespace qm {
 
 namespace {
 
-DateTime dateTimeOf(const QDateTime& when) {
-    const QDate d = when.date();
-    const QTime t = when.time();
-    return {d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second()};
-}
-
 QString titleOf(MessageMode mode) {
     switch (mode) {
     case MessageMode::Note:
@@ -173,7 +167,7 @@ void MessageDialog::endSending() {
 void MessageDialog::cmdExecuteClick() {
     if (sending_)
         return;
-    const DateTime now = dateTimeOf(context_.clock->now());
+    const DateTime now = storedMoment(context_.clock->now());
     const std::string initials = userInitials(logOnName());
     switch (request_.mode) {
     case MessageMode::Note:

@@ -1,6 +1,8 @@
 #pragma once
 // The one source of time, so that midnight and the daily moments can be reached in tests.
 
+#include "values.h"
+
 #include <QDate>
 #include <QDateTime>
 
@@ -29,5 +31,15 @@ class ManualClock final : public Clock {
   private:
     QDateTime now_;
 };
+
+// The stored form of a moment, to the second, and of a day (midnight).
+inline DateTime storedMoment(const QDateTime& when) {
+    const QDate d = when.date();
+    const QTime t = when.time();
+    return {d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second()};
+}
+inline DateTime storedDay(const QDate& day) {
+    return {day.year(), day.month(), day.day(), 0, 0, 0};
+}
 
 } // namespace qm

@@ -17,12 +17,6 @@ namespace qm {
 
 namespace {
 
-DateTime dateTimeOf(const QDateTime& when) {
-    const QDate d = when.date();
-    const QTime t = when.time();
-    return {d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second()};
-}
-
 QString okToContinue() {
     return QStringLiteral("\"OK\" to continue");
 }
@@ -94,7 +88,7 @@ void PendingQueue::cmdBillClick() {
     if (!fees || !copyCostsConfirmed(asked, *fees))
         return;
     auto billed = billOrder(context_.dataFolder(), toDisk(snapshot.fileNumber), *fees,
-                            dateTimeOf(context_.clock->now()), logOnName());
+                            storedMoment(context_.clock->now()), logOnName());
     if (!billed) {
         reportCommandError(billed.error());
         return;
@@ -133,7 +127,7 @@ void PendingQueue::cmdCloseClick() {
     if (!fees || !copyCostsConfirmed(snapshot, *fees))
         return;
     auto closed = closeOrder(context_.dataFolder(), toDisk(snapshot.fileNumber), *fees,
-                             dateTimeOf(context_.clock->now()));
+                             storedMoment(context_.clock->now()));
     if (!closed) {
         reportCommandError(closed.error());
         return;
