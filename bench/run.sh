@@ -1,14 +1,14 @@
 #!/bin/sh
 # Builds the optimised preset and runs the benchmarks: the storage readers, the pending queue,
-# one save and the nightly backup (a few minutes, most of it spent generating the 1M-order
-# folders). Extra arguments go to every benchmark program, for example --max_orders=100000.
+# one save, the nightly backup and the completed list (a few minutes, most of it spent
+# generating the 1M-order folders). Extra arguments go to every benchmark program, for example --max_orders=100000.
 set -eu
 cd "$(dirname "$0")/.."
 cmake --preset release >/dev/null
 cmake --build --preset release --target quillmark-bench quillmark-queue-bench quillmark-save-bench \
-  quillmark-lock-bench quillmark-archive-bench quillmark-backup-bench
+  quillmark-lock-bench quillmark-archive-bench quillmark-backup-bench quillmark-completed-bench
 for bench in quillmark-bench quillmark-queue-bench quillmark-save-bench quillmark-archive-bench \
-  quillmark-backup-bench; do
+  quillmark-backup-bench quillmark-completed-bench; do
   echo "== $bench"
   build/release/bench/$bench --benchmark_min_time=0.2 "$@"
 done
