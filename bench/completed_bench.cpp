@@ -101,7 +101,8 @@ void buildRows(benchmark::State& state, std::string folder, size_t orders) {
 
 // The whole rebuild. `customerChosen`: a key in the middle of the selector is the choice kept
 // from before the rebuild, else "< show all >".
-void rebuild(benchmark::State& state, std::string folder, size_t orders, bool customerChosen) {
+void rebuild(benchmark::State& state, std::string folder, size_t orders, bool customerChosen,
+             bool recycling) {
     QString key;
     if (customerChosen) {
         const QStringList keys = qm::billingKeysOf(readRows(folder));
@@ -112,14 +113,16 @@ void rebuild(benchmark::State& state, std::string folder, size_t orders, bool cu
         key = keys[keys.size() / 2];
     }
     size_t shown = 0;
-    // The tab keeps the rows it shows until the new ones replace them.
+    // The tab keeps the rows it shows until the new ones replace them, or (recycling) hands
+    // them to the new ones to reuse their memory.
     std::vector<qm::CompletedRow> previous;
     std::vector<size_t> previousShown;
     measure(state, orders, [&] {
         auto table = qm::readOrderFile(folder, qm::OrderFile::Completed);
         if (!table)
             return false;
-        auto rows = qm::buildCompletedRows(*table);
+        auto rows = recycling ? qm::buildCompletedRows(*table, std::move(previous))
+                              : qm::buildCompletedRows(*table);
         if (!rows || rows->size() != orders)
             return false;
         const QStringList keys = qm::billingKeysOf(*rows);
@@ -181,8 +184,10 @@ int main(int argc, char** argv) {
         add("PlainRead" + size, plainRead, folder + "Completed.fil");
         add("ReadChecked" + size, readFile, folder, n);
         add("BuildRows" + size, buildRows, folder, n);
-        add("Rebuild/ShowAll" + size, rebuild, folder, n, false);
-        add("Rebuild/Customer" + size, rebuild, folder, n, true);
+        add("Rebuild/ShowAll" + size, rebuild, folder, n, false, false);
+        add("Rebuild/Customer" + size, rebuild, folder, n, true, false);
+        add("Rebuild/ShowAll/Recycling" + size, rebuild, folder, n, false, true);
+        add("Rebuild/Customer/Recycling" + size, rebuild, folder, n, true, true);
         add("FirstKeystroke" + size, keystroke, folder, n, QStringLiteral("s"));
         add("NextKeystroke" + size, keystroke, folder, n, QStringLiteral("st"));
         add("Keystroke/Rare" + size, keystroke, folder, n, QStringLiteral("qm0"));

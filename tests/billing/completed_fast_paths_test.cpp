@@ -1,5 +1,6 @@
-// The completed list's filter and display order against QString's own case-insensitive search
-// and comparison, over letters of Windows-1252 beyond ASCII.
+// The completed list's quick ways against the plain ones: the filter and display order against
+// QString's own case-insensitive search and comparison over letters of Windows-1252 beyond
+// ASCII, and rows built over the rows of an earlier rebuild against rows built anew.
 #include "completed_orders.h"
 #include "completed_view.h"
 
@@ -100,6 +101,63 @@ TEST(CompletedOrder, RowsOfOneMomentGoByTheirTextIgnoringCaseThenByPlace) {
               numbersOf(rows, expected));
     EXPECT_EQ(numbersOf(rows, rowsMatching(rows, QStringLiteral(" st"))),
               numbersOf(rows, expected));
+}
+
+std::string describe(const CompletedRow& r) {
+    return std::to_string(r.record) + "|" + r.fileNumber + "|" + r.billingKey.toStdString() + "|" +
+           formatIsoDateTime(r.completedAt) + "|" + (r.billedInAdvance ? "adv" : "") + "|" +
+           r.searchType + "|" + r.muniSearch + "|" + r.address + "|" + r.baseFee.toStored() + "|" +
+           r.muniFee.toStored() + "|" + r.copyCosts.toStored() + "|" + r.line.toStdString();
+}
+
+TEST(CompletedRows, RowsBuiltOverOldOnesAreThoseBuiltAnew) {
+    std::vector<Completed> orders;
+    for (int i = 0; i < 6; ++i)
+        orders.push_back(Completed("NEW" + std::to_string(i))
+                             .at(std::string(i * 7, 'x') + " Rd", i % 2 ? "Apt 1" : "")
+                             .types(i % 3 ? "R.Full" : "", "M.Lien")
+                             .fees(std::to_string(100 + i), "0.005", "2.5"));
+    orders[2].billedInAdvance();
+    const std::string bytes = test::completedBytes(orders);
+    const auto table = parseOrderTable(OrderFile::Completed, bytes, "Completed.fil");
+    ASSERT_TRUE(table);
+    const auto fresh = buildCompletedRows(*table);
+    ASSERT_TRUE(fresh);
+
+    std::vector<Completed> longer;
+    for (int i = 0; i < 9; ++i)
+        longer.push_back(Completed("OLD-NUMBER-LONGER-THAN-SSO" + std::to_string(i))
+                             .at(std::string(60, 'o'), "Suite 100", "EAST LONGMEADOW")
+                             .types("R.Two Owner Search", "M.Municipal Liens")
+                             .by("Much Longer Title Company Name LLC")
+                             .billedInAdvance());
+    const struct {
+        const char* what;
+        std::vector<Completed> old;
+        bool holdSome; // texts of some old rows still held elsewhere (a model, a statement)
+    } cases[] = {
+        {"none", {}, false},
+        {"fewer, shorter", {Completed("A"), Completed("B")}, false},
+        {"more, longer, billed in advance", longer, false},
+        {"some texts held elsewhere", longer, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<CompletedRow> old = rowsOf(c.old);
+        std::vector<QString> held;
+        std::vector<std::string> heldText;
+        for (size_t i = 0; c.holdSome && i < old.size(); i += 2) {
+            held.push_back(old[i].line);
+            heldText.push_back(old[i].line.toStdString());
+        }
+        const auto rebuilt = buildCompletedRows(*table, std::move(old));
+        ASSERT_TRUE(rebuilt);
+        ASSERT_EQ(rebuilt->size(), fresh->size());
+        for (size_t i = 0; i < fresh->size(); ++i)
+            EXPECT_EQ(describe((*rebuilt)[i]), describe((*fresh)[i])) << i;
+        for (size_t i = 0; i < held.size(); ++i)
+            EXPECT_EQ(held[i].toStdString(), heldText[i]);
+    }
 }
 
 } // namespace
