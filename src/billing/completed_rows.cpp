@@ -55,9 +55,9 @@ void appendDateTail(std::string& line, const DateTime& when) {
     appendDigits(line, when.day, 2);
 }
 
-// The UTF-16 unit of a Windows-1252 byte, from the code page's own mapping in the storage layer,
-// taken once.
-char16_t cp1252Unit(unsigned char byte) {
+// The UTF-16 units of the Windows-1252 bytes, from the code page's own mapping in the storage
+// layer, taken once.
+const std::array<char16_t, 256>& cp1252Units() {
     static const std::array<char16_t, 256> table = [] {
         std::array<char16_t, 256> t{};
         for (int b = 0; b < 256; ++b) {
@@ -67,7 +67,7 @@ char16_t cp1252Unit(unsigned char byte) {
         }
         return t;
     }();
-    return table[byte];
+    return table;
 }
 
 // Windows-1252 straight into `out` in one pass. Its room is reused when it is its own and large
@@ -79,9 +79,10 @@ void decodeCp1252(std::string_view bytes, QString& out) {
         out = QString(size, Qt::Uninitialized);
     else
         out.resize(size);
+    const std::array<char16_t, 256>& units = cp1252Units();
     QChar* data = out.data();
     for (char c : bytes)
-        *data++ = QChar(cp1252Unit(static_cast<unsigned char>(c)));
+        *data++ = QChar(units[static_cast<unsigned char>(c)]);
 }
 
 QString decodeCp1252(std::string_view bytes) {
