@@ -55,9 +55,9 @@ void appendDateTail(std::string& line, const DateTime& when) {
     appendDigits(line, when.day, 2);
 }
 
-// Windows-1252 straight into a QString: one pass, one allocation, with the code page's own
-// mapping taken once from the storage layer.
-QString decodeCp1252(std::string_view bytes) {
+// The UTF-16 units of the Windows-1252 bytes, from the code page's own mapping in the storage
+// layer, taken once.
+const std::array<char16_t, 256>& cp1252Units() {
     static const std::array<char16_t, 256> table = [] {
         std::array<char16_t, 256> t{};
         for (int b = 0; b < 256; ++b) {
@@ -67,10 +67,27 @@ QString decodeCp1252(std::string_view bytes) {
         }
         return t;
     }();
-    QString out(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+    return table;
+}
+
+// Windows-1252 straight into `out` in one pass. Its room is reused when it is its own and large
+// enough, so a rebuild over the rows of the last one allocates nothing for the lines.
+void decodeCp1252(std::string_view bytes, QString& out) {
+    const auto size = static_cast<qsizetype>(bytes.size());
+    // Growing by resize() would round the room up; a new text gets the room it needs.
+    if (out.capacity() < size || !out.isDetached())
+        out = QString(size, Qt::Uninitialized);
+    else
+        out.resize(size);
+    const std::array<char16_t, 256>& units = cp1252Units();
     QChar* data = out.data();
     for (char c : bytes)
-        *data++ = QChar(table[static_cast<unsigned char>(c)]);
+        *data++ = QChar(units[static_cast<unsigned char>(c)]);
+}
+
+QString decodeCp1252(std::string_view bytes) {
+    QString out;
+    decodeCp1252(bytes, out);
     return out;
 }
 
@@ -80,12 +97,24 @@ Error badRecord(const std::string& what, size_t record) {
 
 } // namespace
 
-std::string listAddressOf(std::string_view address1, std::string_view address2,
-                          std::string_view town) {
-    std::string out(address1);
+namespace {
+
+// listAddressOf into `out`, whose room is reused.
+void assignListAddress(std::string& out, std::string_view address1, std::string_view address2,
+                       std::string_view town) {
+    out.assign(address1);
     if (!address2.empty())
         out.append(" ").append(address2);
-    return out.append(", ").append(properCase(town));
+    out.append(", ").append(properCase(town));
+}
+
+} // namespace
+
+std::string listAddressOf(std::string_view address1, std::string_view address2,
+                          std::string_view town) {
+    std::string out;
+    assignListAddress(out, address1, address2, town);
+    return out;
 }
 
 std::string rightAligned(std::string_view text, size_t width) {
@@ -101,9 +130,16 @@ using KeyTexts = std::unordered_map<std::string_view, QString>;
 // text among the rows of one key.
 Status fillRow(const OrderTable& completed, size_t record, CompletedRow& row, std::string& line,
                KeyTexts& keys) {
+    // A row of an earlier rebuild lends its texts' room; every value starts anew.
+    std::string fileNumber = std::move(row.fileNumber), searchType = std::move(row.searchType),
+                muniSearch = std::move(row.muniSearch), address = std::move(row.address);
+    QString lineText = std::move(row.line);
+    row = CompletedRow();
+
     auto text = [&](OrderField f) { return completed.field(record, f).text; };
     row.record = record;
-    row.fileNumber = std::string(text(OrderField::FileNumber));
+    fileNumber.assign(text(OrderField::FileNumber));
+    row.fileNumber = std::move(fileNumber);
     const std::string_view company = text(OrderField::TitleCompany);
     const std::string_view key = company.empty() ? text(OrderField::Customer) : company;
     auto known = keys.find(key);
@@ -115,10 +151,13 @@ Status fillRow(const OrderTable& completed, size_t record, CompletedRow& row, st
         return badRecord("CompletedAt is not a date and time", record);
     row.completedAt = *completedAt;
     row.billedInAdvance = text(OrderField::DueDate).ends_with('*');
-    row.searchType = std::string(text(OrderField::SearchType));
-    row.muniSearch = std::string(text(OrderField::MuniSearch));
-    row.address = listAddressOf(text(OrderField::PropertyAddress1),
-                                text(OrderField::PropertyAddress2), text(OrderField::Town));
+    searchType.assign(text(OrderField::SearchType));
+    row.searchType = std::move(searchType);
+    muniSearch.assign(text(OrderField::MuniSearch));
+    row.muniSearch = std::move(muniSearch);
+    assignListAddress(address, text(OrderField::PropertyAddress1),
+                      text(OrderField::PropertyAddress2), text(OrderField::Town));
+    row.address = std::move(address);
     for (auto [field, amount] : {std::pair{OrderField::BaseFee, &row.baseFee},
                                  std::pair{OrderField::MuniFee, &row.muniFee},
                                  std::pair{OrderField::CopyCosts, &row.copyCosts}}) {
@@ -139,7 +178,8 @@ Status fillRow(const OrderTable& completed, size_t record, CompletedRow& row, st
     placeAmount(line, kCopiesColumns, row.copyCosts.format0_00());
     line += key;
     appendDateTail(line, row.completedAt);
-    row.line = decodeCp1252(line);
+    decodeCp1252(line, lineText);
+    row.line = std::move(lineText);
     return okStatus();
 }
 
@@ -154,8 +194,10 @@ Result<CompletedRow> completedRowOf(const OrderTable& completed, size_t record) 
     return row;
 }
 
-Result<std::vector<CompletedRow>> buildCompletedRows(const OrderTable& completed) {
-    std::vector<CompletedRow> rows(completed.size());
+Result<std::vector<CompletedRow>> buildCompletedRows(const OrderTable& completed,
+                                                     std::vector<CompletedRow> recycled) {
+    std::vector<CompletedRow> rows = std::move(recycled);
+    rows.resize(completed.size());
     std::string line;
     KeyTexts keys;
     for (size_t i = 0; i < rows.size(); ++i) {

@@ -61,8 +61,11 @@ std::string rightAligned(std::string_view text, size_t width);
 // The row of record `record` of a read Completed.fil. An amount the money type cannot hold is an
 // error naming the record.
 Result<CompletedRow> completedRowOf(const OrderTable& completed, size_t record);
-// Every record's row, in file order.
-Result<std::vector<CompletedRow>> buildCompletedRows(const OrderTable& completed);
+// Every record's row, in file order. `recycled`: rows no longer needed (those of the last
+// rebuild) whose memory the new rows reuse; a rebuild of a large file then takes no fresh memory
+// for them. The rows are the same either way.
+Result<std::vector<CompletedRow>> buildCompletedRows(const OrderTable& completed,
+                                                     std::vector<CompletedRow> recycled = {});
 
 // The billing selector's entries after "< show all >": every distinct key, the empty one left
 // out, ascending without regard to case (keys equal but for case in a fixed order).

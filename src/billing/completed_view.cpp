@@ -2,7 +2,9 @@
 
 #include <QLocale>
 #include <algorithm>
+#include <array>
 #include <cstdint>
+#include <string>
 #include <utility>
 
 namespace qm {
@@ -20,6 +22,86 @@ int dayNumber(const QDate& day) {
 QString paddedAmount(const Money& amount) {
     return QString::fromStdString(rightAligned(amount.format0_00(), 9));
 }
+
+// Case folding of one UTF-16 unit, as QString's case-insensitive search and comparison fold it.
+// Lines are decoded from Windows-1252, so nearly every unit folds through the table.
+char16_t folded(char16_t c) {
+    static const std::array<char16_t, 256> low = [] {
+        std::array<char16_t, 256> table{};
+        for (int b = 0; b < 256; ++b)
+            table[static_cast<size_t>(b)] = QChar(b).toCaseFolded().unicode();
+        return table;
+    }();
+    return c < 256 ? low[c] : QChar(c).toCaseFolded().unicode();
+}
+
+const char16_t* unitsOf(const QString& text) {
+    return reinterpret_cast<const char16_t*>(text.constData());
+}
+
+// QString::compare(a, b, Qt::CaseInsensitive), with the table's folding. A surrogate folds as
+// part of its code point, so a text holding one is left to QString.
+int compareFolded(const QString& a, const QString& b) {
+    const char16_t* x = unitsOf(a);
+    const char16_t* y = unitsOf(b);
+    const qsizetype common = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < common; ++i) {
+        if (QChar::isSurrogate(x[i]) || QChar::isSurrogate(y[i]))
+            return QString::compare(a, b, Qt::CaseInsensitive);
+        const int diff = int{folded(x[i])} - int{folded(y[i])};
+        if (diff != 0)
+            return diff;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+// A text looked for without regard to case, as QString::contains(text, Qt::CaseInsensitive)
+// looks for it. The first unit of the text is looked for among the units that fold to it, which
+// is most of the work.
+class FoldedNeedle {
+  public:
+    explicit FoldedNeedle(const QString& text) : text_(text) {
+        for (QChar c : text) {
+            if (c.isSurrogate())
+                return; // left to QString
+            needle_.push_back(folded(c.unicode()));
+        }
+        byUnits_ = true;
+        if (needle_.empty())
+            return;
+        for (int c = 0; c < 256; ++c)
+            startsMatch_[static_cast<size_t>(c)] = folded(static_cast<char16_t>(c)) == needle_[0];
+    }
+
+    bool foundIn(const QString& line) const {
+        if (!byUnits_)
+            return line.contains(text_, Qt::CaseInsensitive);
+        const size_t n = needle_.size();
+        const auto size = static_cast<size_t>(line.size());
+        if (n == 0)
+            return true;
+        if (n > size)
+            return false;
+        const char16_t* hay = unitsOf(line);
+        for (size_t i = 0, last = size - n; i <= last; ++i) {
+            const char16_t c = hay[i];
+            if (c < 256 ? !startsMatch_[c] : folded(c) != needle_[0])
+                continue;
+            size_t k = 1;
+            while (k < n && folded(hay[i + k]) == needle_[k])
+                ++k;
+            if (k == n)
+                return true;
+        }
+        return false;
+    }
+
+  private:
+    QString text_;
+    std::u16string needle_;
+    bool byUnits_ = false;
+    std::array<bool, 256> startsMatch_{};
+};
 
 } // namespace
 
@@ -45,8 +127,9 @@ std::vector<size_t> rowsForKey(const std::vector<CompletedRow>& rows, const QStr
 
 std::vector<size_t> rowsMatching(const std::vector<CompletedRow>& rows, const QString& text) {
     std::vector<size_t> shown;
+    const FoldedNeedle needle(text);
     for (size_t i = 0; i < rows.size(); ++i) {
-        if (text.isEmpty() || rows[i].line.contains(text, Qt::CaseInsensitive))
+        if (needle.foundIn(rows[i].line))
             shown.push_back(i);
     }
     sortForDisplay(rows, shown);
@@ -64,22 +147,33 @@ void sortForDisplay(const std::vector<CompletedRow>& rows, std::vector<size_t>& 
         const std::int64_t moment = (day * 100 + t.hour) * 10000 + t.minute * 100 + t.second;
         keys.emplace_back((rows[i].billedInAdvance ? std::int64_t{1} << 60 : 0) + moment, i);
     }
-    std::sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) {
-        if (a.first != b.first)
-            return a.first < b.first;
-        const int byText =
-            QString::compare(rows[a.second].line, rows[b.second].line, Qt::CaseInsensitive);
-        return byText != 0 ? byText < 0 : a.second < b.second;
-    });
+    // Numbers alone first; only rows of one moment need their texts compared.
+    std::sort(keys.begin(), keys.end());
+    for (auto run = keys.begin(); run != keys.end();) {
+        const auto end =
+            std::find_if(run + 1, keys.end(), [&](const auto& k) { return k.first != run->first; });
+        if (end - run > 1) {
+            std::sort(run, end, [&](const auto& a, const auto& b) {
+                const int byText = compareFolded(rows[a.second].line, rows[b.second].line);
+                return byText != 0 ? byText < 0 : a.second < b.second;
+            });
+        }
+        run = end;
+    }
     for (size_t k = 0; k < keys.size(); ++k)
         shown[k] = keys[k].second;
 }
 
 CompletedTotals totalsOf(const std::vector<CompletedRow>& rows, const std::vector<size_t>& shown) {
     CompletedTotals totals;
-    for (size_t i : shown) {
-        totals.fees += rows[i].feeCents();
-        totals.copies += rows[i].copiesCents();
+    // Shown rows lie scattered over a large table: their amounts are fetched a few rows ahead.
+    constexpr size_t kAhead = 8;
+    for (size_t k = 0; k < shown.size(); ++k) {
+        if (k + kAhead < shown.size())
+            __builtin_prefetch(&rows[shown[k + kAhead]].baseFee);
+        const CompletedRow& row = rows[shown[k]];
+        totals.fees += row.feeCents();
+        totals.copies += row.copiesCents();
     }
     return totals;
 }
