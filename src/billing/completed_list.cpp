@@ -21,15 +21,17 @@ Status CompletedPage::Rebuild() {
     auto table = readOrderFile(context_.dataFolder(), OrderFile::Completed);
     if (!table && table.error().kind != ErrorKind::FileNotFound)
         return table.error();
-    const OrderTable empty;
-    auto rows = buildCompletedRows(table ? *table : empty);
-    if (!rows)
-        return rows.error();
-
     const QModelIndex top = List2->indexAt(QPoint(0, 0));
     const int topRow = top.isValid() ? top.row() : -1;
     QScopedValueRollback quietList(rebuilding_, true);
     List2->setUpdatesEnabled(false);
+    // The new rows take over the old ones' memory: a large list is rebuilt without fresh pages.
+    const OrderTable empty;
+    auto rows = buildCompletedRows(table ? *table : empty, model_->takeRows());
+    if (!rows) {
+        List2->setUpdatesEnabled(true);
+        return rows.error(); // the window reports it and ends
+    }
     model_->setRows(std::move(rows).value());
     invoiceSpent_ = false;
     {

@@ -9,6 +9,15 @@ void CompletedModel::setRows(std::vector<CompletedRow> rows) {
     endResetModel();
 }
 
+std::vector<CompletedRow> CompletedModel::takeRows() {
+    beginResetModel();
+    shown_.clear();
+    std::vector<CompletedRow> rows = std::move(rows_);
+    rows_.clear();
+    endResetModel();
+    return rows;
+}
+
 void CompletedModel::setShown(std::vector<size_t> shown) {
     beginResetModel();
     shown_ = std::move(shown);

@@ -18,6 +18,8 @@ class CompletedModel final : public QAbstractListModel {
 
     // Every row of Completed.fil; nothing shows until setShown.
     void setRows(std::vector<CompletedRow> rows);
+    // Empties the list and hands its rows over, for the next rebuild to reuse their memory.
+    std::vector<CompletedRow> takeRows();
     // Positions into allRows(), in display order.
     void setShown(std::vector<size_t> shown);
 
