@@ -201,19 +201,6 @@ void memoryAfterOpening(benchmark::State& state, std::string folder, size_t orde
     memoryLines.push_back(line);
 }
 
-bool generate(const std::string& folder, size_t archived) {
-    qm::GeneratorOptions options;
-    options.pending = 50;
-    options.completed = 50;
-    options.archived = archived;
-    options.seed = 2024;
-    options.today = {2025, 6, 2, 0, 0, 0};
-    const qm::Status s = qm::generateDataFolder(folder, options);
-    if (!s)
-        std::fprintf(stderr, "quillmark-archive-bench: %s\n", s.error().describe().c_str());
-    return static_cast<bool>(s);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -229,7 +216,8 @@ int main(int argc, char** argv) {
         if (!data.wanted(n))
             continue;
         const std::string folder = root + "archived-" + std::to_string(n) + "/";
-        if (!generate(folder, n))
+        if (!qm::bench::generateOnce(folder, {50, 50, n, 2024, {2025, 6, 2}},
+                                     "quillmark-archive-bench"))
             return 1;
         const std::string size = std::to_string(n);
         auto add = [](const std::string& name, auto... args) {

@@ -129,13 +129,10 @@ int main(int argc, char** argv) {
         if (!data.wanted(n))
             break;
         const std::string program = root + "backup-" + std::to_string(n) + "/";
-        if (!qm::fileExists(program + "data/Archives.fil")) {
-            std::fprintf(stderr, "generating %zu archived orders ...\n", n);
-            qm::GeneratorOptions options{200, 500, n, 11, {2026, 12, 8}};
-            if (!qm::generateDataFolder(program + "data/", options))
-                return 1;
-            (void)qm::writeWholeFile(program + "config.txt", "\"Bench Title\"\r\n");
-        }
+        if (!qm::bench::generateOnce(program + "data/", {200, 500, n, 11, {2026, 12, 8}},
+                                     "quillmark-backup-bench"))
+            return 1;
+        (void)qm::writeWholeFile(program + "config.txt", "\"Bench Title\"\r\n");
         const std::string suffix = "/" + std::to_string(n);
         benchmark::RegisterBenchmark(("CpA/DataFolder" + suffix).c_str(), [=](benchmark::State& s) {
             copyWithCp(s, program, false);

@@ -5,6 +5,9 @@
 //   --data_dir=DIR   generate into DIR and keep it (an existing size is reused)
 //   --keep_data      keep the temporary folder and say where it is
 
+#include "files.h"
+#include "generator.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -65,5 +68,21 @@ class BenchFolder {
     std::string root_;
     bool keep_ = false;
 };
+
+// Generates `folder` (ending in "/") unless an earlier run with --data_dir completed it: a stamp
+// beside the folder says so. False after saying what failed.
+inline bool generateOnce(const std::string& folder, const GeneratorOptions& options,
+                         const char* program) {
+    const std::string stamp = folder.substr(0, folder.size() - 1) + ".ready";
+    if (fileExists(stamp))
+        return true;
+    std::fprintf(stderr, "generating %zu pending, %zu completed, %zu archived orders ...\n",
+                 options.pending, options.completed, options.archived);
+    if (Status s = generateDataFolder(folder, options); !s) {
+        std::fprintf(stderr, "%s: %s\n", program, s.error().describe().c_str());
+        return false;
+    }
+    return static_cast<bool>(writeWholeFile(stamp, ""));
+}
 
 } // namespace qm::bench

@@ -134,20 +134,6 @@ void cpCommand(benchmark::State& state, std::string path, std::string target, bo
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * fs::file_size(path)));
 }
 
-bool generate(const std::string& folder, size_t archived) {
-    const std::string stamp = folder.substr(0, folder.size() - 1) + ".ready";
-    if (qm::fileExists(stamp))
-        return true;
-    std::fprintf(stderr, "generating %zu pending, %zu completed, %zu archived orders ...\n",
-                 kPending, kCompleted, archived);
-    const qm::GeneratorOptions options{kPending, kCompleted, archived, 2024, {2025, 6, 2}};
-    if (qm::Status s = qm::generateDataFolder(folder, options); !s) {
-        std::fprintf(stderr, "quillmark-close-bench: %s\n", s.error().describe().c_str());
-        return false;
-    }
-    return static_cast<bool>(qm::writeWholeFile(stamp, ""));
-}
-
 // The pending orders by kind: unbilled ones split between BILL and CLOSE, billed ones by where
 // their copy lives.
 struct Kinds {
@@ -193,7 +179,8 @@ int main(int argc, char** argv) {
     const size_t archived = data.wanted(1'000'000) ? 1'000'000 : 100'000;
     const std::string generated = data.root() + "close-" + std::to_string(archived) + "/";
     const std::string folder = data.root() + "work/";
-    if (!generate(generated, archived))
+    if (!qm::bench::generateOnce(generated, {kPending, kCompleted, archived, 2024, {2025, 6, 2}},
+                                 "quillmark-close-bench"))
         return 1;
     // The commands change the folder: they work on a fresh copy of it.
     std::error_code error;

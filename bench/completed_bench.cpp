@@ -167,14 +167,8 @@ int main(int argc, char** argv) {
         if (!data.wanted(n))
             continue;
         const std::string folder = data.root() + "completed-" + std::to_string(n) + "/";
-        if (!qm::fileExists(folder + "Completed.fil")) {
-            const qm::Status s = qm::generateDataFolder(folder, {50, n, 0, 2024, kToday});
-            if (!s) {
-                std::fprintf(stderr, "quillmark-completed-bench: %s\n",
-                             s.error().describe().c_str());
-                return 1;
-            }
-        }
+        if (!qm::bench::generateOnce(folder, {50, n, 0, 2024, kToday}, "quillmark-completed-bench"))
+            return 1;
         const std::string size = "/" + std::to_string(n);
         auto add = [](const std::string& name, auto... args) {
             return benchmark::RegisterBenchmark(name.c_str(), args...)

@@ -97,12 +97,9 @@ int main(int argc, char** argv) {
         if (!data.wanted(n))
             break;
         const std::string folder = root + "note-" + std::to_string(n) + "/";
-        if (!qm::fileExists(folder + "Pending.fil")) {
-            std::fprintf(stderr, "generating %zu pending orders ...\n", n);
-            qm::GeneratorOptions options{n, 100, 100, 11, {2026, 12, 8}};
-            if (!qm::generateDataFolder(folder, options))
-                return 1;
-        }
+        if (!qm::bench::generateOnce(folder, {n, 100, 100, 11, {2026, 12, 8}},
+                                     "quillmark-note-bench"))
+            return 1;
         const std::string number = middleNumber(folder);
         const std::string suffix = "/" + std::to_string(n);
         benchmark::RegisterBenchmark(("PlainRead/Pending" + suffix).c_str(),

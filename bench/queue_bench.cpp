@@ -108,17 +108,6 @@ void filterChange(benchmark::State& state, std::string folder, size_t orders) {
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * orders));
 }
 
-bool generate(const std::string& folder, size_t pending) {
-    qm::GeneratorOptions options;
-    options.pending = pending;
-    options.seed = 2024;
-    options.today = kToday;
-    const qm::Status s = qm::generateDataFolder(folder, options);
-    if (!s)
-        std::fprintf(stderr, "quillmark-queue-bench: %s\n", s.error().describe().c_str());
-    return static_cast<bool>(s);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -134,7 +123,7 @@ int main(int argc, char** argv) {
         if (!data.wanted(n))
             continue;
         const std::string folder = folderFor(root, n);
-        if (!generate(folder, n))
+        if (!qm::bench::generateOnce(folder, {n, 0, 0, 2024, kToday}, "quillmark-queue-bench"))
             return 1;
         const std::string size = std::to_string(n);
         auto add = [](const std::string& name, auto... args) {

@@ -84,12 +84,9 @@ int main(int argc, char** argv) {
         if (!data.wanted(n))
             break;
         const std::string folder = folderFor(root, n);
-        if (!qm::fileExists(folder + "Archives.fil")) {
-            std::fprintf(stderr, "generating %zu archived orders ...\n", n);
-            qm::GeneratorOptions options{kPending, kCompleted, n, 11, {2026, 12, 8}};
-            if (!qm::generateDataFolder(folder, options))
-                return 1;
-        }
+        if (!qm::bench::generateOnce(folder, {kPending, kCompleted, n, 11, {2026, 12, 8}},
+                                     "quillmark-save-bench"))
+            return 1;
         const std::string suffix = "/" + std::to_string(n);
         benchmark::RegisterBenchmark(("PlainRead/ThreeFiles" + suffix).c_str(),
                                      [=](benchmark::State& s) { readThreeFiles(s, folder); })

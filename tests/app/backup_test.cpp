@@ -1,6 +1,7 @@
 #include "backup.h"
 #include "child_process.h"
 #include "data_check.h"
+#include "file_size_limit.h"
 #include "files.h"
 #include "smtp_server.h"
 #include "workload.h"
@@ -180,26 +181,6 @@ TEST_F(BackupTest, TheNextBackupRepairsAnInterruptedOne) {
     }
 }
 
-// The write limit of this process stands in for a disk that fills up halfway.
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-
-  private:
-    rlimit saved_{};
-    void (*oldHandler_)(int) = nullptr;
-};
-
 TEST_F(BackupTest, AFailedBackupKeepsTheOldOne) {
     write(backup() + "data/Pending.fil", "the last good backup");
     const auto lastGood = treeOf(backup());
@@ -212,7 +193,7 @@ TEST_F(BackupTest, AFailedBackupKeepsTheOldOne) {
          ErrorKind::PathNotFound},
         {"the disk fills up halfway",
          [&] {
-             FileSizeLimit limit(200000);
+             test::FileSizeLimit limit(200000);
              return runBackup(program, data);
          },
          ErrorKind::Io},

@@ -6,6 +6,7 @@
 #include "completed_view.h"
 #include "dialogs.h"
 #include "directory_files.h"
+#include "file_size_limit.h"
 #include "invoice_command.h"
 #include "launcher.h"
 #include "office_text.h"
@@ -327,26 +328,6 @@ TEST(GenerateInvoice, AnOrderStillInTheQueueUnmarkedStopsTheStatement) {
     }
 }
 
-// A real file size limit: writes past it fail with EFBIG, as on a full disk.
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_);
-    }
-
-  private:
-    rlimit saved_{};
-    void (*previous_)(int) = nullptr;
-};
-
 TEST(GenerateInvoice, AFailureWhileArchivingLeavesBothFilesAsTheyWere) {
     struct Case {
         const char* name;
@@ -378,7 +359,7 @@ TEST(GenerateInvoice, AFailureWhileArchivingLeavesBothFilesAsTheyWere) {
         desk.dialogs.queueText(QStringLiteral("st-9"));
         bool generated = true;
         {
-            std::optional<FileSizeLimit> limit;
+            std::optional<test::FileSizeLimit> limit;
             if (const rlim_t bytes = c.prepare(desk))
                 limit.emplace(bytes);
             generated = desk.generate(desk.request());

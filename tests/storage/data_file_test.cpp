@@ -1,6 +1,7 @@
 // What a shared folder may hold that the program must not trust: torn ends of order files,
 // symbolic links and files that are not plain files.
 
+#include "file_size_limit.h"
 #include "files.h"
 #include "record_tail.h"
 #include "test_support.h"
@@ -77,29 +78,6 @@ TEST(Append, DirectoryLinesNeedOnlyALineEnd) {
     EXPECT_FALSE(appendToFile(*lock, path, "Baker _ 2 Elm\r\n", RecordLayout::Lines));
 }
 
-// The file size limit makes a real file refuse bytes past a point, as a full disk does: the
-// first write takes what fits, the next fails with EFBIG.
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        ok_ = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_);
-    }
-    bool ok() const { return ok_; }
-
-  private:
-    rlimit saved_{};
-    void (*previous_)(int) = nullptr;
-    bool ok_ = false;
-};
-
 TEST(Append, AFailedWriteCutsTheFileBackToItsOldSize) {
     TempFolder folder;
     const std::string path = folder.file("Completed.fil");
@@ -110,7 +88,7 @@ TEST(Append, AFailedWriteCutsTheFileBackToItsOldSize) {
     const std::string order(4000, 'x');
     Status appended = okStatus();
     {
-        FileSizeLimit limit(before.size() + 1000); // room for part of the order only
+        test::FileSizeLimit limit(before.size() + 1000); // room for part of the order only
         ASSERT_TRUE(limit.ok());
         appended = appendToFile(*lock, path, order + "\r\n");
     }
