@@ -49,6 +49,31 @@ Error badDueDate(const DataLock& lock, const std::string& fileNumber) {
                  "order " + fileNumber + " has no readable due date", 0};
 }
 
+// The first pending record with the number, with the lock it was found under; nothing when the
+// order is not pending.
+struct LockedPending {
+    DataLock lock;
+    FoundOrders pending;
+    DueDate due;
+    const FoundOrder& first() const { return pending.orders.front(); }
+};
+
+Result<std::optional<LockedPending>> lockFirstPending(const std::string& dataFolder,
+                                                      const std::string& fileNumber) {
+    auto lock = DataLock::acquire(dataFolder);
+    if (!lock)
+        return lock.error();
+    auto pending = findOrders(*lock, OrderFile::Pending, fileNumber);
+    if (!pending)
+        return pending.error();
+    if (pending->orders.empty())
+        return std::optional<LockedPending>();
+    auto due = pending->orders.front().record.dueDate();
+    if (!due)
+        return badDueDate(*lock, fileNumber);
+    return std::optional<LockedPending>(LockedPending{std::move(*lock), std::move(*pending), *due});
+}
+
 struct Fees {
     Field base, muni, copy;
 };
@@ -156,27 +181,23 @@ std::string billingNoteLine(const DateTime& now, const std::string& logOnName) {
 Result<BillResult> billOrder(const std::string& dataFolder, const std::string& fileNumber,
                              const FeeTexts& fees, const DateTime& now,
                              const std::string& logOnName) {
-    auto lock = DataLock::acquire(dataFolder);
-    if (!lock)
-        return lock.error();
-    auto pending = findOrders(*lock, OrderFile::Pending, fileNumber);
-    if (!pending)
-        return pending.error();
-    if (pending->orders.empty())
+    auto locked = lockFirstPending(dataFolder, fileNumber);
+    if (!locked)
+        return locked.error();
+    if (!*locked)
         return BillResult::NotPending;
-    const FoundOrder& first = pending->orders.front();
-    auto due = first.record.dueDate();
-    if (!due)
-        return badDueDate(*lock, fileNumber);
-    if (due->billedInAdvance)
+    const DataLock& lock = (*locked)->lock;
+    const FoundOrder& first = (*locked)->first();
+    const DueDate& due = (*locked)->due;
+    if (due.billedInAdvance)
         return BillResult::AlreadyBilled;
     auto resolved = resolveFees(first.record, fees);
     if (!resolved)
         return resolved.error();
 
-    const Field billedDue = encodeDueDate(DueDate{due->day, true});
+    const Field billedDue = encodeDueDate(DueDate{due.day, true});
     std::string notes = first.record.text(OrderField::NotesLog) + billingNoteLine(now, logOnName);
-    auto copies = copiesOf(*lock, fileNumber, false);
+    auto copies = copiesOf(lock, fileNumber, false);
     if (!copies)
         return copies.error();
     const bool copyExisted = copies->has_value();
@@ -188,7 +209,7 @@ Result<BillResult> billOrder(const std::string& dataFolder, const std::string& f
     } else {
         OrderRecord completed = completedRecordOf(first.record, billedDue, *resolved, notes,
                                                   first.record.field(OrderField::EnteredAt));
-        if (Status appended = appendOrder(*lock, completed); !appended)
+        if (Status appended = appendOrder(lock, completed); !appended)
             return appended.error();
         reached(CloseStep::CompletedWritten);
     }
@@ -197,7 +218,7 @@ Result<BillResult> billOrder(const std::string& dataFolder, const std::string& f
     marked.setText(OrderField::NotesLog, std::move(notes));
     OrderSplice mark;
     mark.changes[first.place.index] = std::move(marked);
-    if (Status spliced = spliceOrderFile(*lock, *pending, mark); !spliced)
+    if (Status spliced = spliceOrderFile(lock, (*locked)->pending, mark); !spliced)
         return spliced.error();
     reached(CloseStep::PendingRewritten);
     return copyExisted ? BillResult::CopyExisted : BillResult::Billed;
@@ -205,20 +226,16 @@ Result<BillResult> billOrder(const std::string& dataFolder, const std::string& f
 
 Result<CloseResult> closeOrder(const std::string& dataFolder, const std::string& fileNumber,
                                const FeeTexts& fees, const DateTime& now) {
-    auto lock = DataLock::acquire(dataFolder);
-    if (!lock)
-        return lock.error();
-    auto pending = findOrders(*lock, OrderFile::Pending, fileNumber);
-    if (!pending)
-        return pending.error();
-    if (pending->orders.empty())
+    auto locked = lockFirstPending(dataFolder, fileNumber);
+    if (!locked)
+        return locked.error();
+    if (!*locked)
         return CloseResult::NotPending;
-    const OrderRecord& order = pending->orders.front().record;
-    auto due = order.dueDate();
-    if (!due)
-        return badDueDate(*lock, fileNumber);
+    const DataLock& lock = (*locked)->lock;
+    const OrderRecord& order = (*locked)->first().record;
+    const DueDate& due = (*locked)->due;
 
-    auto found = copiesOf(*lock, fileNumber, due->billedInAdvance);
+    auto found = copiesOf(lock, fileNumber, due.billedInAdvance);
     if (!found)
         return found.error();
     std::optional<FoundOrders>& copies = *found;
@@ -239,7 +256,7 @@ Result<CloseResult> closeOrder(const std::string& dataFolder, const std::string&
         if (finalise.changes.empty()) {
             result = CloseResult::RecordExisted;
         } else {
-            if (Status spliced = spliceOrderFile(*lock, *copies, finalise); !spliced)
+            if (Status spliced = spliceOrderFile(lock, *copies, finalise); !spliced)
                 return spliced.error();
             reached(CloseStep::CompletedWritten);
             result = CloseResult::CopyFinalised;
@@ -249,16 +266,16 @@ Result<CloseResult> closeOrder(const std::string& dataFolder, const std::string&
         if (!resolved)
             return resolved.error();
         // A billed order without a copy anywhere closes as an unbilled one, without the mark.
-        Field dueField = due->billedInAdvance ? encodeDueDate(DueDate{due->day, false})
-                                              : order.field(OrderField::DueDate);
+        Field dueField = due.billedInAdvance ? encodeDueDate(DueDate{due.day, false})
+                                             : order.field(OrderField::DueDate);
         OrderRecord completed =
             completedRecordOf(order, std::move(dueField), *resolved,
                               order.text(OrderField::NotesLog), Field::ofDate(now));
-        if (Status appended = appendOrder(*lock, completed); !appended)
+        if (Status appended = appendOrder(lock, completed); !appended)
             return appended.error();
         reached(CloseStep::CompletedWritten);
     }
-    if (Status dropped = dropFirst(*lock, *pending); !dropped)
+    if (Status dropped = dropFirst(lock, (*locked)->pending); !dropped)
         return dropped.error();
     return result;
 }
