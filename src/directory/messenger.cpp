@@ -72,6 +72,11 @@ SendResult Messenger::SendMsg(QWidget* parent, const QString& recipName, const Q
     if (result.outcome == SendResult::Outcome::Failed)
         dialogs_.message(parent, QMessageBox::Critical, QStringLiteral("SEND ERROR"),
                          result.reason);
+    else if (result.outcome == SendResult::Outcome::NoSearcher)
+        dialogs_.message(parent, QMessageBox::Warning, QStringLiteral("SEND ERROR"),
+                         QStringLiteral("Nothing was sent: \"%1\" is not in the searcher "
+                                        "directory.")
+                             .arg(recipName));
     return result;
 }
 

@@ -40,8 +40,8 @@ class Messenger {
     // The mail settings changed: the next use signs on with the new ones.
     void settingsChanged();
 
-    // Sends to the first searcher whose directory row begins with recipName; nothing is sent
-    // and nothing shown when there is none. A failure is shown ("SEND ERROR").
+    // Sends to the first searcher whose directory row begins with recipName. When there is
+    // none, or the send fails, nothing is sent and a "SEND ERROR" says why.
     SendResult SendMsg(QWidget* parent, const QString& recipName, const QString& subject,
                        const QString& msgText, MessageType messageType);
     // The same, showing nothing: for sends nobody is there to acknowledge.

@@ -193,11 +193,6 @@ void OrderEditor::Assign() {
     italic.setItalic(false);
     cmdAssign->setFont(italic);
     cmdAssign->setText(QStringLiteral("ASSIGN"));
-    if (result.outcome == SendResult::Outcome::NoSearcher)
-        context_.dialogs->message(
-            this, QMessageBox::Warning, QStringLiteral("SEND ERROR"),
-            QStringLiteral("The notice was not sent: \"%1\" is not in the searcher directory.")
-                .arg(searcher));
     // The order is saved either way; a notice that did not go may be sent again.
     cmdAssign->setEnabled(!result.sent());
 }

@@ -208,13 +208,8 @@ void MessageDialog::sendMessage(const DateTime& now, const std::string& initials
     const SendResult sent = messenger_.SendMsg(
         this, request_.searcher, QStringLiteral("Re: ") + request_.street, text, *type);
     endSending();
-    if (sent.outcome == SendResult::Outcome::NoSearcher)
-        context_.dialogs->message(
-            this, QMessageBox::Warning, QStringLiteral("SEND ERROR"),
-            QStringLiteral("The message was not sent: \"%1\" is not in the searcher directory.")
-                .arg(request_.searcher));
     if (!sent.sent())
-        return; // a failed send was shown by SendMsg; nothing is logged as sent
+        return; // SendMsg said why; nothing is logged as sent
     post(OrderField::MessagesLog, entry, true);
 }
 
@@ -226,11 +221,6 @@ void MessageDialog::sendList() {
     const SendResult sent = messenger_.SendMsg(
         this, request_.searcher, QStringLiteral("SEARCH LIST"), body, MessageType::EmailOnly);
     endSending();
-    if (sent.outcome == SendResult::Outcome::NoSearcher)
-        context_.dialogs->message(
-            this, QMessageBox::Warning, QStringLiteral("SEND ERROR"),
-            QStringLiteral("The list was not sent: \"%1\" is not in the searcher directory.")
-                .arg(request_.searcher));
     if (sent.sent())
         closeDone();
 }

@@ -386,7 +386,7 @@ TEST_F(MessageDialogTest, ASendThatDidNotGoLogsNothingAndKeepsTheText) {
         const char* text;
     } cases[] = {
         {"no directory entry", "Zed Zorn*", false,
-         "The message was not sent: \"Zed Zorn\" is not in the searcher directory."},
+         "Nothing was sent: \"Zed Zorn\" is not in the searcher directory."},
         {"server down", "Tom Reed*", true, nullptr},
     };
     for (const auto& c : cases) {

@@ -250,8 +250,8 @@ TEST_F(OrderEntryTest, ANoticeThatDidNotGoLeavesAssignToTryAgain) {
         ASSERT_EQ(dialogs.shown().size(), 1u) << c.name;
         EXPECT_EQ(dialogs.shown()[0].title, "SEND ERROR") << c.name;
         if (c.searcherGone) {
-            EXPECT_EQ(dialogs.shown()[0].text, "The notice was not sent: \"Tom Reed\" is not in "
-                                               "the searcher directory.");
+            EXPECT_EQ(dialogs.shown()[0].text,
+                      "Nothing was sent: \"Tom Reed\" is not in the searcher directory.");
         }
         EXPECT_TRUE(e.cmdAssign->isEnabled()) << c.name;
 
