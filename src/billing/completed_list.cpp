@@ -95,23 +95,25 @@ Status CompletedPage::chooseBillingKey(bool userChose, bool refresh) {
 void CompletedPage::RefreshCompletedList() {
     const int s = Combo1->currentIndex();
     closeEditorOrDisableEdit();
-    showRows(rowsForKey(model_->allRows(), s > 0 ? Combo1->currentText() : QString(), cutoff_,
-                        context_.clock->today()));
+    const CompletedTotals totals =
+        showRows(rowsForKey(model_->allRows(), s > 0 ? Combo1->currentText() : QString(), cutoff_,
+                            context_.clock->today()));
     const bool billable = s > 0 && model_->shownCount() > 0;
-    lblTotal->setText(billable ? invoiceTotalText(totalsOf(model_->allRows(), model_->shown()))
-                               : QString());
+    lblTotal->setText(billable ? invoiceTotalText(totals) : QString());
     cmdInvoice->setEnabled(billable && !invoiceSpent_);
 }
 
-void CompletedPage::showRows(std::vector<size_t> shown) {
+CompletedTotals CompletedPage::showRows(std::vector<size_t> shown) {
     {
         QScopedValueRollback quietList(rebuilding_, true);
         model_->setShown(std::move(shown));
     }
     if (tabCaption_)
         tabCaption_(completedTabCaption(model_->shown().size()));
-    lblSubTotals->setText(subTotalsText(totalsOf(model_->allRows(), model_->shown())));
+    const CompletedTotals totals = totalsOf(model_->allRows(), model_->shown());
+    lblSubTotals->setText(subTotalsText(totals));
     lblSubTotals->adjustSize();
+    return totals;
 }
 
 void CompletedPage::setCutoff(const QDate& day) {

@@ -5,6 +5,7 @@
 
 #include "app_context.h"
 #include "bill_to.h"
+#include "completed_view.h"
 #include "fee_correction.h"
 #include "invoice_request.h"
 #include "result.h"
@@ -85,7 +86,8 @@ class CompletedPage final : public QWidget {
     void filterTyped();
     // Every line holding the filter's text; no total, no invoice.
     void applyFilter();
-    void showRows(std::vector<size_t> shown);
+    // Shows the rows with their count and sub-totals; the totals, for the invoice total.
+    CompletedTotals showRows(std::vector<size_t> shown);
     void lineChosen();
     void clearBillTo();
     void billToDoubleClicked(size_t box);

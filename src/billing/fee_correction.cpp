@@ -1,7 +1,7 @@
 #include "fee_correction.h"
 
 #include "data_lock.h"
-#include "money.h"
+#include "fee_box.h"
 #include "order_splice.h"
 
 #include <string_view>
@@ -13,27 +13,18 @@ namespace {
 constexpr OrderField kFeeFields[3] = {OrderField::BaseFee, OrderField::MuniFee,
                                       OrderField::CopyCosts};
 
-bool isBlank(std::string_view text) {
-    return text.find_first_not_of(' ') == std::string_view::npos;
-}
-
 StoredFees feesOf(const OrderRecord& record) {
     return {record.field(kFeeFields[0]), record.field(kFeeFields[1]), record.field(kFeeFields[2])};
-}
-
-std::string shownText(const Field& stored) {
-    const auto amount = Money::fromStored(stored.text);
-    return amount ? amount->format0_00() : stored.text;
 }
 
 // The field a box writes into one record: its own when the box still shows what the editor was
 // filled with, else the typed amount.
 Field fieldFor(const std::string& typed, const Field& shown, const Field& own) {
-    if (typed == shownText(shown))
+    if (typed == feeBoxText(shown))
         return own;
-    if (isBlank(typed))
-        return Field::ofMoney(Money());
-    return Field::ofMoney(*parseTypedAmount(typed).value);
+    // Against no stored amount: a blank box is 0, else the typed amount (refused texts never
+    // get here).
+    return *feeBoxField(typed, Field::ofText({}));
 }
 
 } // namespace
@@ -58,16 +49,13 @@ Result<std::optional<StoredFees>> storedFeesOf(const std::string& dataFolder,
 }
 
 std::array<std::string, 3> feeTextsOf(const StoredFees& fees) {
-    return {shownText(fees[0]), shownText(fees[1]), shownText(fees[2])};
+    return {feeBoxText(fees[0]), feeBoxText(fees[1]), feeBoxText(fees[2])};
 }
 
 std::optional<TypedFeeRefusal> refusedFeeText(const std::array<std::string, 3>& typed) {
     for (size_t box = 0; box < typed.size(); ++box) {
-        if (isBlank(typed[box]))
-            continue;
-        AmountParse parsed = parseTypedAmount(typed[box]);
-        if (!parsed.value)
-            return TypedFeeRefusal{box, parsed.reason};
+        if (auto reason = feeBoxRefusal(typed[box]))
+            return TypedFeeRefusal{box, *reason};
     }
     return std::nullopt;
 }

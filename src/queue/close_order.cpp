@@ -1,6 +1,7 @@
 #include "close_order.h"
 
 #include "data_lock.h"
+#include "fee_box.h"
 #include "order_splice.h"
 
 #include <string_view>
@@ -17,23 +18,6 @@ std::function<void(CloseStep)>& stepHook() {
 void reached(CloseStep step) {
     if (stepHook())
         stepHook()(step);
-}
-
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && text.front() == ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ')
-        text.remove_suffix(1);
-    return text;
-}
-
-std::optional<std::string> refusal(const std::string& text) {
-    if (trimmed(text).empty())
-        return std::nullopt;
-    AmountParse parsed = parseTypedAmount(text);
-    if (parsed.value)
-        return std::nullopt;
-    return parsed.reason;
 }
 
 Error badFee(const std::string& fileNumber, const FeeRefusal& refused) {
@@ -83,9 +67,9 @@ Result<Fees> resolveFees(const OrderRecord& pending, const FeeTexts& texts) {
     if (auto refused = refusedFee(texts))
         return badFee(number, *refused);
     // Copy costs have no stored amount: an empty stored field never matches a typed text.
-    Fees fees{*feeField(texts.base, pending.field(OrderField::BaseFee)),
-              *feeField(texts.muni, pending.field(OrderField::MuniFee)),
-              *feeField(texts.copy, Field::ofText({}))};
+    Fees fees{*feeBoxField(texts.base, pending.field(OrderField::BaseFee)),
+              *feeBoxField(texts.muni, pending.field(OrderField::MuniFee)),
+              *feeBoxField(texts.copy, Field::ofText({}))};
     return fees;
 }
 
@@ -157,21 +141,9 @@ std::optional<FeeRefusal> refusedFee(const FeeTexts& fees) {
     const std::pair<FeeBox, const std::string*> boxes[] = {
         {FeeBox::Base, &fees.base}, {FeeBox::Muni, &fees.muni}, {FeeBox::Copy, &fees.copy}};
     for (const auto& [box, text] : boxes)
-        if (auto reason = refusal(*text))
+        if (auto reason = feeBoxRefusal(*text))
             return FeeRefusal{box, *reason};
     return std::nullopt;
-}
-
-std::optional<Field> feeField(const std::string& text, const Field& stored) {
-    if (auto storedAmount = Money::fromStored(stored.text);
-        storedAmount && text == storedAmount->format0_00())
-        return stored;
-    if (trimmed(text).empty())
-        return Field::ofMoney(Money());
-    AmountParse parsed = parseTypedAmount(text);
-    if (!parsed.value)
-        return std::nullopt;
-    return Field::ofMoney(*parsed.value);
 }
 
 std::string billingNoteLine(const DateTime& now, const std::string& logOnName) {

@@ -29,10 +29,6 @@ struct FeeRefusal {
 // The first box whose text is no amount; an empty box counts as 0.
 std::optional<FeeRefusal> refusedFee(const FeeTexts& fees);
 
-// The field written for a fee box: the stored field itself when the box still shows it as
-// "0.00", otherwise the typed amount (0 for an empty box). Nullopt for a refused text.
-std::optional<Field> feeField(const std::string& text, const Field& stored);
-
 // The line BILL adds to the notes.
 std::string billingNoteLine(const DateTime& now, const std::string& logOnName);
 

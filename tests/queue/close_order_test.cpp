@@ -1,4 +1,5 @@
 #include "close_order.h"
+#include "fee_box.h"
 
 #include "data_lock.h"
 #include "pending_orders.h"
@@ -124,7 +125,7 @@ TEST(FeeTexts, OnlyPlainAmountsAreAccepted) {
         {"1e3", {}},           {"-", {}},
     };
     for (const Case& c : cases) {
-        auto field = feeField(c.text, stored);
+        auto field = feeBoxField(c.text, stored);
         ASSERT_EQ(field.has_value(), c.written.has_value()) << c.text;
         if (field) {
             EXPECT_EQ(field->text, *c.written) << c.text;
