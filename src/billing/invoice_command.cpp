@@ -1,7 +1,7 @@
 #include "invoice_command.h"
-#include "busy_pointer.h"
 
 #include "app_context.h"
+#include "busy_pointer.h"
 #include "clock.h"
 #include "data_file.h"
 #include "dialogs.h"
@@ -61,19 +61,14 @@ bool mayWriteStatement(AppContext& context, QWidget* parent, const std::string& 
 } // namespace
 
 Status storeBillToOverride(const std::string& dataFolder, const InvoiceRequest& request) {
-    const std::string path = dataFolder + kBillingFileName;
-    auto bytes = readWholeFile(path);
-    if (!bytes && bytes.error().kind != ErrorKind::FileNotFound)
-        return bytes.error();
-    const std::string stored = bytes ? std::move(*bytes) : std::string();
     const std::string key = toDisk(request.billingKey);
-    const auto line =
-        overrideLineToStore(key, request.billTo, findBillingOverrideIn(stored, key + "_"));
+    auto current = findBillingOverride(dataFolder, key + "_");
+    if (!current)
+        return current.error();
+    const auto line = overrideLineToStore(key, request.billTo, *current);
     if (!line)
         return okStatus();
-    // A last line without its line end (a hand edit) must not swallow the new one.
-    const std::string lead = stored.empty() || stored.ends_with('\n') ? "" : "\r\n";
-    return appendWithoutLock(path, lead + *line + "\r\n");
+    return addBillingOverride(dataFolder, *line);
 }
 
 bool generateInvoice(AppContext& context, QWidget* parent, const InvoiceRequest& request) {

@@ -284,13 +284,8 @@ Status addBillingOverride(const std::string& dataFolder, std::string_view line) 
     auto bytes = readWholeFile(path);
     if (!bytes && bytes.error().kind != ErrorKind::FileNotFound)
         return bytes.error();
-    if (bytes) {
-        for (const std::string& l : splitLines(*bytes)) {
-            if (l == line)
-                return okStatus();
-        }
-    }
-    return appendWithoutLock(path, std::string(line) + "\r\n");
+    const bool lastLineOpen = bytes && !bytes->empty() && !bytes->ends_with('\n');
+    return appendWithoutLock(path, (lastLineOpen ? "\r\n" : "") + std::string(line) + "\r\n");
 }
 
 } // namespace qm

@@ -76,7 +76,8 @@ struct BillTo {
 Result<std::optional<BillTo>> findBillingOverride(const std::string& dataFolder,
                                                   std::string_view key);
 std::optional<BillTo> findBillingOverrideIn(std::string_view bytes, std::string_view key);
-// Appends the line unless an equal line is there already.
+// Appends the override line; a last line without its line end (a hand edit) is ended first, so
+// that it does not swallow the new one. Whether the line is worth storing is the caller's call.
 Status addBillingOverride(const std::string& dataFolder, std::string_view line);
 
 } // namespace qm

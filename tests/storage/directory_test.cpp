@@ -150,13 +150,12 @@ TEST(BillingOverride, LastMatchingLineWinsAndTheRestIsLineFour) {
     }
 }
 
-TEST(BillingOverride, AddAppendsOnlyNewLinesAndAMissingFileHoldsNone) {
+TEST(BillingOverride, AddEndsAnOpenLastLineAndAMissingFileHoldsNone) {
     TempFolder folder;
     auto none = findBillingOverride(folder.path(), "Acme");
     ASSERT_TRUE(none);
     EXPECT_FALSE(none->has_value());
-    ASSERT_TRUE(addBillingOverride(folder.path(), "Acme_A_B_C_"));
-    ASSERT_TRUE(addBillingOverride(folder.path(), "Acme_A_B_C_"));
+    test::put(folder.file("Billing.adr"), "Acme_A_B_C_"); // edited by hand, no line end
     ASSERT_TRUE(addBillingOverride(folder.path(), "Acme_X_B_C_"));
     EXPECT_EQ(contentOf(folder.file("Billing.adr")), "Acme_A_B_C_\r\nAcme_X_B_C_\r\n");
     auto found = findBillingOverride(folder.path(), "Acme");
