@@ -107,11 +107,9 @@ void PendingQueue::copyDetail() {
 }
 
 void PendingQueue::copyList() {
-    bool single = false;
-    const auto rows = outputRows(&single);
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->clear();
-    clipboard->setText(copyListText(rows, townItems()));
+    clipboard->setText(workListText());
 }
 
 void PendingQueue::printDetailRows() {
